@@ -1,0 +1,16 @@
+# Linux: the portable core and its unit tests, under AddressSanitizer and UBSan.
+option(MEVRA_SANITIZE "Build native tests with ASan and UBSan" ON)
+if(MEVRA_SANITIZE)
+  set(san -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_compile_options(mevra_core PUBLIC ${san})
+  target_link_options(mevra_core PUBLIC ${san})
+endif()
+
+find_package(GTest REQUIRED)
+file(GLOB native_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
+add_executable(native_tests ${native_tests})
+target_include_directories(native_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_compile_options(native_tests PRIVATE ${MEVRA_WARNINGS})
+target_link_libraries(native_tests PRIVATE mevra_core GTest::gtest_main)
+include(GoogleTest)
+gtest_discover_tests(native_tests)

@@ -1,0 +1,60 @@
+# Windows (MinGW): the program, the Win32 adapters and the Wine-run tests.
+# ctest runs the Windows tests through Wine.
+if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/lib/wine-exec)
+endif()
+enable_language(RC)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/resources")
+# Static runtime: Mevra.exe imports nothing but Windows' own DLLs.
+set(static_link -static -static-libgcc -static-libstdc++)
+set(win_libs winmm comdlg32 shell32 user32 gdi32 advapi32 kernel32)
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501)
+
+if(win_sources)
+  add_library(mevra_win STATIC ${win_sources})
+  target_compile_options(mevra_win PRIVATE ${MEVRA_WARNINGS})
+  target_link_libraries(mevra_win PUBLIC mevra_core ${win_libs})
+else()
+  add_library(mevra_win INTERFACE)
+  target_link_libraries(mevra_win INTERFACE mevra_core ${win_libs})
+endif()
+
+set(rc_file ${CMAKE_SOURCE_DIR}/resources/Mevra.rc)
+add_library(mevra_res OBJECT ${rc_file})
+
+add_executable(Mevra WIN32 ${CMAKE_SOURCE_DIR}/shell/WinMain_win.cpp $<TARGET_OBJECTS:mevra_res>)
+target_compile_options(Mevra PRIVATE ${MEVRA_WARNINGS})
+target_link_libraries(Mevra PRIVATE mevra_win)
+target_link_options(Mevra PRIVATE ${static_link} -mwindows)
+
+# Helper programs for tests and the run command (stand-in desktop shell, probes).
+file(GLOB standins CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/standin/*.cpp)
+foreach(src ${standins})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} WIN32 ${src})
+  target_compile_options(${name} PRIVATE ${MEVRA_WARNINGS})
+  target_link_libraries(${name} PRIVATE ${win_libs} psapi)
+  target_link_options(${name} PRIVATE ${static_link})
+endforeach()
+
+option(MEVRA_WIN_TESTS "Build the Windows test executables" ON)
+if(MEVRA_WIN_TESTS)
+  set(GTEST_SRC /usr/src/googletest/googletest)
+  add_library(wgtest STATIC ${GTEST_SRC}/src/gtest-all.cc)
+  target_include_directories(wgtest SYSTEM PUBLIC ${GTEST_SRC}/include PRIVATE ${GTEST_SRC})
+  add_library(wgtest_main STATIC ${GTEST_SRC}/src/gtest_main.cc)
+  target_link_libraries(wgtest_main PUBLIC wgtest)
+
+  file(GLOB win_tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+  foreach(src ${win_tests})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(win_${name} ${src} $<TARGET_OBJECTS:mevra_res>)
+    target_include_directories(win_${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    target_compile_options(win_${name} PRIVATE ${MEVRA_WARNINGS})
+    target_link_libraries(win_${name} PRIVATE mevra_win wgtest_main)
+    target_link_options(win_${name} PRIVATE ${static_link})
+    add_test(NAME win_${name} COMMAND win_${name})
+    set_tests_properties(win_${name} PROPERTIES TIMEOUT 300
+      ENVIRONMENT "MEVRA_TEST_DATA=${CMAKE_BINARY_DIR}/testdata;MEVRA_BIN=${CMAKE_BINARY_DIR}")
+  endforeach()
+endif()

@@ -1,0 +1,3 @@
+#pragma once
+// Resource identifiers shared by Mevra.rc and the code.
+#define IDI_MEVRA 1
