@@ -1,0 +1,67 @@
+#pragma once
+// KORVANECLASS: one MCI device opened under an alias and driven only by MCI
+// command strings. The film's state lives in the device, not in this object;
+// two players with the same alias drive the same film.
+#include <cstdint>
+#include <string>
+#include "base/Types.h"
+#include "media/MediaApi.h"
+#include "media/MediaPlayer.h"
+
+namespace mevra {
+
+class KORVANECLASS : public MediaPlayer {
+public:
+    // Both adapters must outlive the player. Nothing is sent to MCI here.
+    KORVANECLASS(MciApi& mci, MediaSystemApi& system);
+    // Sends nothing: the device stays open until setCommand(5).
+    ~KORVANECLASS() override = default;
+
+    // Fields.
+    std::string AliasName() const override;
+    void SetAliasName(const std::string& new_AliasName) override;
+    Hwnd hwndParent() const override;
+    void SethwndParent(Hwnd new_HwndParent) override;
+    std::string Filename() const override;  // short (8.3) form, "" when unavailable
+    void SetFilename(const std::string& xFile) override;
+    std::string DeviceType() const;         // MCI device type by extension
+
+    // Playback commands, each preceded by the CD-audio open.
+    void setCommand(int Cmd, const std::string& sDrive = "", std::int32_t nValue = 0) override;
+
+    // Status queries and time formats.
+    std::string getStatusInfo(std::int32_t Info);  // throws OverflowError (Info 3)
+    void SetTimeFormat(std::int32_t fm_Time);
+    std::string LENGTHFORMAT(std::int32_t sFormat);  // throws OverflowError (form 1)
+    std::string POSFORMAT(std::int32_t sPFormat);    // never throws
+    bool THE_ENDOFSONG(std::int32_t fTime) override;
+
+    // Opening, placing, seeking and audio.
+    std::string OpenMediaFile(Hwnd lngHWnd, const std::string& AliasName,
+                              const std::string& typeDevice);
+    OpenResult PlayMEDIAFILE(std::int32_t where = 0) override;
+    // Measures lngHWnd when either size is 0 and stores the measured sizes back.
+    std::string MoveVideoTo(Hwnd lngHWnd, std::int32_t lngLeft, std::int32_t lngTop,
+                            std::int32_t& lngWidth, std::int32_t& lngHeight,
+                            std::int32_t margin = 0);
+    void FForward(std::int32_t nValue) override;
+    void FRewind(std::int32_t nValue) override;
+    void SetAudioState(std::int32_t stChan, std::int32_t st_pos) override;
+    Hwnd GetHwndDesktop();
+
+private:
+    OpenResult OpenMedia(Hwnd lngHWnd, const std::string& AliasName,
+                         const std::string& typeDevice);
+    void JumpTo(std::int64_t delta_ms);
+    std::uint32_t SendNoReply(const std::string& command);
+    std::string Query(const std::string& command, std::uint32_t buffer_size = 256);
+    std::string ErrorText(std::uint32_t code);
+
+    MciApi& mci_;
+    MediaSystemApi& system_;
+    std::string alias_;
+    std::string file_;
+    Hwnd parent_ = 0;
+};
+
+}  // namespace mevra

@@ -1,0 +1,28 @@
+#pragma once
+// The Win32 implementations of the media player's adapters (media/MediaApi_win.cpp).
+// Windows builds only; this header itself does not need <windows.h>.
+#include "media/MediaApi.h"
+
+namespace mevra {
+
+class Win32MciApi : public MciApi {
+public:
+    std::uint32_t SendString(const std::string& command, char* reply,
+                             std::uint32_t reply_size) override;
+    bool GetErrorString(std::uint32_t code, char* buffer, std::uint32_t buffer_size) override;
+};
+
+class Win32MediaSystemApi : public MediaSystemApi {
+public:
+    std::uint32_t GetShortPathName(const std::string& long_path, char* buffer,
+                                   std::uint32_t buffer_size) override;
+    bool GetWindowRect(Hwnd hwnd, Rect& rect) override;
+    Hwnd FindWindowByTitle(const std::string& title) override;
+    std::string DecimalSeparator() override;
+};
+
+// Process-wide instances: the adapters hold no state, so every player can share them.
+MciApi& Win32Mci();
+MediaSystemApi& Win32MediaSystem();
+
+}  // namespace mevra
