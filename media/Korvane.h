@@ -52,7 +52,7 @@ public:
 private:
     OpenResult OpenMedia(Hwnd lngHWnd, const std::string& AliasName,
                          const std::string& typeDevice);
-    void JumpTo(std::int64_t delta_ms);
+    void JumpBy(std::int32_t nValue, bool forward);  // FForward / FRewind
     std::uint32_t SendNoReply(const std::string& command);
     std::string Query(const std::string& command, std::uint32_t buffer_size = 256);
     std::string ErrorText(std::uint32_t code);

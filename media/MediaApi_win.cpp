@@ -1,0 +1,58 @@
+#include <windows.h>
+#include <mmsystem.h>
+
+#include "media/MediaApiWin.h"
+
+namespace mevra {
+
+namespace {
+constexpr int kLocaleTextBuffer = 8;  // LOCALE_SDECIMAL holds at most 4 characters with its NUL
+constexpr char kFallbackSeparator[] = ".";
+}  // namespace
+
+std::uint32_t Win32MciApi::SendString(const std::string& command, char* reply,
+                                      std::uint32_t reply_size) {
+    return mciSendStringA(command.c_str(), reply, reply_size, nullptr);
+}
+
+bool Win32MciApi::GetErrorString(std::uint32_t code, char* buffer, std::uint32_t buffer_size) {
+    return mciGetErrorStringA(code, buffer, buffer_size) != FALSE;
+}
+
+std::uint32_t Win32MediaSystemApi::GetShortPathName(const std::string& long_path, char* buffer,
+                                                    std::uint32_t buffer_size) {
+    return GetShortPathNameA(long_path.c_str(), buffer, buffer_size);
+}
+
+bool Win32MediaSystemApi::GetWindowRect(Hwnd hwnd, Rect& rect) {
+    RECT r{};
+    if (!::GetWindowRect(reinterpret_cast<HWND>(hwnd), &r)) return false;
+    rect.left = r.left;
+    rect.top = r.top;
+    rect.right = r.right;
+    rect.bottom = r.bottom;
+    return true;
+}
+
+Hwnd Win32MediaSystemApi::FindWindowByTitle(const std::string& title) {
+    return reinterpret_cast<Hwnd>(FindWindowA(nullptr, title.c_str()));
+}
+
+std::string Win32MediaSystemApi::DecimalSeparator() {
+    char buffer[kLocaleTextBuffer] = {};
+    int n = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, kLocaleTextBuffer);
+    if (n <= 1) return kFallbackSeparator;  // n counts the NUL
+    return std::string(buffer, static_cast<std::size_t>(n - 1));
+}
+
+MciApi& Win32Mci() {
+    static Win32MciApi api;
+    return api;
+}
+
+MediaSystemApi& Win32MediaSystem() {
+    static Win32MediaSystemApi api;
+    return api;
+}
+
+}  // namespace mevra
