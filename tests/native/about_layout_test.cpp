@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "dialogs/Form2.h"
+
+namespace {
+
+using mevra::Rect;
+
+TEST(AboutText, FourLinesJoinedByCrLf) {
+    EXPECT_EQ(mevra::AboutText(),
+              "Mevra version .90-pre RC1\r\n\r\n\r\nPublished by the Mevra developers");
+}
+
+TEST(TwipsToPixels, RoundsToNearestAtEachDpi) {
+    struct Case { int twips, dpi, pixels; } cases[] = {
+        {2985, 96, 199}, {3720, 96, 248},    // the box's client area
+        {0, 96, 0},
+        {7, 96, 0}, {8, 96, 1},              // 0.47 rounds down, 0.53 up
+        {2985, 120, 249},                    // 248.75
+        {3720, 120, 310},
+        {255, 144, 26},                      // 25.5: halves go up
+        {-8, 96, -1}, {-7, 96, 0},           // symmetric about zero
+        {1440, 72, 72},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(mevra::TwipsToPixels(c.twips, c.dpi), c.pixels) << c.twips << " @ " << c.dpi;
+}
+
+TEST(TwipsToPixels, ReportsResultsBeyond32Bits) {
+    EXPECT_THROW(mevra::TwipsToPixels(INT_MAX, 2880), mevra::OverflowError);
+    EXPECT_THROW(mevra::TwipsToPixels(INT_MIN, 2880), mevra::OverflowError);
+    // The product overflows 32 bits but the result fits: no error.
+    EXPECT_EQ(mevra::TwipsToPixels(INT_MAX, 96), 143165576);
+}
+
+TEST(TwipsBoxToPixels, ControlsAt96AndAt120Dpi) {
+    struct Case { mevra::TwipsBox box; int dpiX, dpiY; Rect px; } cases[] = {
+        {mevra::kLabel1Twips, 96, 96, {24, 8, 193, 97}},
+        {mevra::kLabel2Twips, 96, 96, {104, 112, 193, 129}},
+        {mevra::kCommand1Twips, 96, 96, {120, 200, 193, 241}},
+        // 120 dpi: 30, 10, 211.25, 111.25 -> width and height kept on their own
+        {mevra::kLabel1Twips, 120, 120, {30, 10, 241, 121}},
+        // different horizontal and vertical resolutions
+        {mevra::kCommand1Twips, 96, 192, {120, 400, 193, 482}},
+    };
+    for (const auto& c : cases) {
+        const Rect r = mevra::TwipsBoxToPixels(c.box, c.dpiX, c.dpiY);
+        EXPECT_EQ(std::vector<int>({r.left, r.top, r.right, r.bottom}),
+                  std::vector<int>({c.px.left, c.px.top, c.px.right, c.px.bottom}))
+            << c.box.left << "," << c.box.top << " @ " << c.dpiX << "x" << c.dpiY;
+    }
+}
+
+TEST(TwipsBoxToPixels, ReportsAnEdgeBeyond32Bits) {
+    // Each part fits on its own, but left + width does not.
+    const mevra::TwipsBox wide{INT_MAX, 0, INT_MAX, 10};
+    EXPECT_THROW(mevra::TwipsBoxToPixels(wide, 1440, 1440), mevra::OverflowError);
+}
+
+TEST(CenteredOrigin, CentresAndKeepsOversizedWindowsOnScreen) {
+    struct Case { int sw, sh, ww, wh, x, y; } cases[] = {
+        {1024, 768, 205, 274, 409, 247},
+        {1024, 768, 206, 275, 409, 246},   // odd spare pixel goes right and below
+        {1024, 768, 1024, 768, 0, 0},
+        {800, 600, 1000, 500, 0, 50},      // too wide: pinned to the left edge
+        {800, 600, 300, 900, 250, 0},      // too tall: pinned to the top
+    };
+    for (const auto& c : cases) {
+        const mevra::Origin o = mevra::CenteredOrigin(c.sw, c.sh, c.ww, c.wh);
+        EXPECT_EQ(std::make_pair(o.x, o.y), std::make_pair(c.x, c.y))
+            << c.sw << "x" << c.sh << " window " << c.ww << "x" << c.wh;
+    }
+}
+
+class RecordingLauncher : public mevra::ProcessLauncher {
+public:
+    bool Start(const std::string& commandLine, int showCommand) override {
+        starts.emplace_back(commandLine, showCommand);
+        return result;
+    }
+    std::vector<std::pair<std::string, int>> starts;
+    bool result = true;
+};
+
+TEST(OpenArtworkLink, StartsExplorerMinimisedOnEveryClick) {
+    RecordingLauncher launcher;
+    launcher.result = false;  // a failed start changes nothing for the next click
+    mevra::OpenArtworkLink(launcher);
+    mevra::OpenArtworkLink(launcher);
+    const std::pair<std::string, int> expected{"explorer.exe http://www.example.org/mevra/art", 2};
+    ASSERT_EQ(launcher.starts.size(), 2u);
+    EXPECT_EQ(launcher.starts[0], expected);
+    EXPECT_EQ(launcher.starts[1], expected);
+}
+
+}  // namespace
