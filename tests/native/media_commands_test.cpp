@@ -1,0 +1,334 @@
+#include <limits>
+#include <string>
+#include <vector>
+#include "media_fixture.h"
+
+namespace mevra::testing {
+namespace {
+
+constexpr Hwnd kDesktop = 65556;
+const std::string kLongPath = "C:\\My Films\\holiday clip.avi";
+const std::string kShortPath = "C:\\MYFILM~1\\HOLIDA~1.AVI";
+const std::string kOpenCommand = "open " + kShortPath +
+                                 " type MPEGVideo Alias MYPLAYER parent 65556 Style 1073741824";
+
+std::string Padded(const std::string& command) {
+    std::string field = command;
+    field.resize(255, ' ');
+    return field;
+}
+
+TEST_F(MediaTest, AliasDefaultsOnceAndIsUsedAsWritten) {
+    EXPECT_EQ(player.AliasName(), "MYPLAYER");
+    EXPECT_EQ(player.hwndParent(), 0);
+    player.SetAliasName("");
+    EXPECT_EQ(player.AliasName(), "");
+    player.SetAliasName("FILM2");
+    player.setCommand(1);
+    EXPECT_EQ(mci.Commands(), (std::vector<std::string>{
+                                  "open  Type cdaudio alias FILM2 wait shareable", "stop FILM2"}));
+}
+
+TEST_F(MediaTest, EveryCommandCodeOpensTheCdDeviceFirst) {
+    struct Case { int cmd; std::string drive; std::int32_t value; std::vector<Sent> after; } cases[] = {
+        {1, "", 0, {{"stop MYPLAYER", 0}}},
+        {2, "", 0, {{"play MYPLAYER", 0}}},
+        {3, "", 90000, {{"set MYPLAYER time format ms", 128}, {"seek MYPLAYER to 90000", 0},
+                        {"play MYPLAYER from 90000", 0}}},
+        {3, "", -1, {{"set MYPLAYER time format ms", 128}, {"seek MYPLAYER to -1", 0},
+                     {"play MYPLAYER from -1", 0}}},
+        {4, "", 500, {{"set MYPLAYER speed 500", 0}}},
+        {5, "", 0, {{"close MYPLAYER", 0}}},
+        {6, "", 0, {{"pause MYPLAYER wait", 0}}},
+        {7, "", 0, {{"resume MYPLAYER", 0}}},
+        {9, "", 0, {}},
+        {0, "", 0, {}},
+        {-3, "", 0, {}},
+        {1, "D:", 0, {{"stop MYPLAYER", 0}}},
+    };
+    for (const auto& c : cases) {
+        mci.Clear();
+        player.setCommand(c.cmd, c.drive, c.value);
+        std::vector<Sent> sent = {{"open " + c.drive + " Type cdaudio alias MYPLAYER wait shareable", 0}};
+        sent.insert(sent.end(), c.after.begin(), c.after.end());
+        EXPECT_EQ(Log(), sent) << c.cmd;
+        ExpectBufferConventions();
+    }
+}
+
+TEST_F(MediaTest, FailingCommandsAreSilent) {
+    mci.unknown_command_code = 263;
+    for (int cmd = 0; cmd <= 9; ++cmd) EXPECT_NO_THROW(player.setCommand(cmd));
+    EXPECT_NO_THROW(player.SetAudioState(2, 1));
+    EXPECT_NO_THROW(player.THE_ENDOFSONG(0));
+}
+
+TEST_F(MediaTest, FilenameReadsTheShortFormOnly) {
+    sys.short_paths[kLongPath] = kShortPath;
+    player.SetFilename(kLongPath);
+    EXPECT_EQ(player.Filename(), kShortPath);
+    EXPECT_EQ(sys.short_path_sizes.back(), 255u);
+
+    player.SetFilename("C:\\nowhere\\missing.avi");
+    EXPECT_EQ(player.Filename(), "");
+    player.SetFilename("");
+    EXPECT_EQ(player.Filename(), "");
+}
+
+TEST_F(MediaTest, ShortFormThatDoesNotFitReadsAsEmpty) {
+    const std::string fits(254, 'A'), too_long(255, 'B'), far_too_long(400, 'C');
+    sys.short_paths = {{"fits", fits}, {"too long", too_long}, {"far", far_too_long}};
+    player.SetFilename("fits");
+    EXPECT_EQ(player.Filename(), fits);
+    player.SetFilename("too long");  // needs 256 with its NUL
+    EXPECT_EQ(player.Filename(), "");
+    player.SetFilename("far");
+    EXPECT_EQ(player.Filename(), "");
+}
+
+TEST_F(MediaTest, DeviceTypeFollowsTheShortExtension) {
+    struct Case { std::string short_path, type; } cases[] = {
+        {"C:\\FILMS\\CLIP.MID", "Sequencer"},
+        {"C:\\FILMS\\clip.wmv", "MPEGVideo"},
+        {"C:\\FILMS\\CLIP.WMV", "MPEGVideo"},
+        {"C:\\FILMS\\CLIP.RMI", "MPEGVideo"},
+        {"C:\\FILMS\\CLIP.AVI", "MPEGVideo"},
+        {"C:\\FILMS\\CLIP.MPE", "MPEGVideo"},
+        {"C:\\FILMS\\clip.mpeg", "MPEGVideo"},
+        {"C:\\FILMS\\clip.aifc", "MPEGVideo"},
+        {"C:\\FILMS\\clip.Mpv2", "MPEGVideo"},
+        {"C:\\FILMS\\CLIP.QT", "MPEGVideo"},
+        {"C:\\FILMS\\CLIP.DAT", "MPEGVideo"},
+        {"C:\\FILMS\\CLIP.TXT", ""},
+        {"C:\\FILMS\\CLIP.MP3", ""},
+        {"C:\\FILMS\\CLIP", ""},
+        {"C:\\MY.DIR\\CLIP", ""},  // "DIR\CLIP" matches nothing
+        {"C:\\FILMS\\CLIP.", ""},
+        {".", ""},
+    };
+    for (const auto& c : cases) {
+        sys.short_paths["film"] = c.short_path;
+        player.SetFilename("film");
+        EXPECT_EQ(player.DeviceType(), c.type) << c.short_path;
+    }
+    player.SetFilename("missing");
+    EXPECT_EQ(player.DeviceType(), "");
+}
+
+TEST_F(MediaTest, OpenSendsTheFixedWidthCommandThenLeavesMilliseconds) {
+    sys.short_paths[kLongPath] = kShortPath;
+    player.SetFilename(kLongPath);
+    EXPECT_EQ(player.OpenMediaFile(kDesktop, "MYPLAYER", "MPEGVideo"), "Success");
+    const std::vector<Sent> sent = {{Padded(kOpenCommand), 0},
+                                    {"set MYPLAYER time format milliseconds", 0},
+                                    {"status MYPLAYER length", 256}};
+    EXPECT_EQ(Log(), sent);
+    EXPECT_EQ(mci.log[0].command.size(), 255u);
+    ExpectBufferConventions();
+}
+
+TEST_F(MediaTest, OpenOfAMissingFileLeavesBlanksAndReportsMciMessage) {
+    mci.unknown_command_code = 0;
+    const std::string empty_open = "open  type  Alias MYPLAYER parent 65556 Style 1073741824";
+    mci.On(Padded(empty_open), "", 275);
+    mci.SetErrorText(275, "The specified file cannot be found.");
+    player.SetFilename("C:\\no such film.avi");
+    EXPECT_EQ(player.OpenMediaFile(kDesktop, "MYPLAYER", player.DeviceType()),
+              "The specified file cannot be found.");
+    EXPECT_EQ(mci.log.at(0).command, Padded(empty_open));
+    EXPECT_EQ(mci.error_buffer_sizes, std::vector<std::uint32_t>{128});
+}
+
+TEST_F(MediaTest, OpenCommandIsCutAfter255Characters) {
+    const std::string deep = "C:\\" + std::string(240, 'D') + "\\CLIP.AVI";
+    sys.short_paths["deep"] = deep;
+    player.SetFilename("deep");
+    player.OpenMediaFile(kDesktop, "MYPLAYER", "MPEGVideo");
+    const std::string full = "open " + deep + " type MPEGVideo Alias MYPLAYER parent 65556 Style 1073741824";
+    ASSERT_GT(full.size(), 255u);
+    EXPECT_EQ(mci.log.at(0).command, full.substr(0, 255));
+}
+
+TEST_F(MediaTest, PlayOpensPlacesSeeksAndPlays) {
+    sys.short_paths[kLongPath] = kShortPath;
+    sys.window_rects[kDesktop] = Rect{0, 0, 1024, 768};
+    player.SetFilename(kLongPath);
+    player.SethwndParent(kDesktop);
+    OpenResult result = player.PlayMEDIAFILE(12);
+    EXPECT_EQ(result.code, 0u);
+    EXPECT_EQ(result.text, "Success");
+    const std::vector<Sent> sent = {{Padded(kOpenCommand), 0},
+                                    {"set MYPLAYER time format milliseconds", 0},
+                                    {"status MYPLAYER length", 256},
+                                    {"put MYPLAYER window at 0 0 1024 768", 0},
+                                    {"seek MYPLAYER to 12000", 0},
+                                    {"play MYPLAYER", 0}};
+    EXPECT_EQ(Log(), sent);
+    ExpectBufferConventions();
+
+    mci.Clear();
+    player.PlayMEDIAFILE();
+    EXPECT_EQ(mci.log.at(4).command, "seek MYPLAYER to 0");
+}
+
+TEST_F(MediaTest, PlayOnALoadedAliasRestartsTheFilmAndReportsTheOpenError) {
+    sys.short_paths[kLongPath] = kShortPath;
+    player.SetFilename(kLongPath);
+    player.SethwndParent(kDesktop);
+    mci.On(Padded(kOpenCommand), "", kMciErrDuplicateAlias);
+    mci.SetErrorText(kMciErrDuplicateAlias, "The specified alias is already being used in this application.");
+    OpenResult result = player.PlayMEDIAFILE(3);
+    EXPECT_EQ(result.code, kMciErrDuplicateAlias);
+    EXPECT_EQ(result.text, "The specified alias is already being used in this application.");
+    const auto commands = mci.Commands();
+    ASSERT_EQ(commands.size(), 6u);
+    EXPECT_EQ(commands[4], "seek MYPLAYER to 3000");
+    EXPECT_EQ(commands[5], "play MYPLAYER");
+}
+
+TEST_F(MediaTest, PlayStartOverflowIsThrownAfterOpenAndPlacementBeforeSeek) {
+    sys.short_paths[kLongPath] = kShortPath;
+    player.SetFilename(kLongPath);
+    player.SethwndParent(kDesktop);
+    for (std::int32_t where : {2147484, -2147484, std::numeric_limits<std::int32_t>::max()}) {
+        mci.Clear();
+        EXPECT_THROW(player.PlayMEDIAFILE(where), OverflowError) << where;
+        const auto commands = mci.Commands();
+        ASSERT_EQ(commands.size(), 4u) << where;
+        EXPECT_EQ(commands[3], "put MYPLAYER window at 0 0 0 0");
+    }
+    mci.Clear();
+    player.PlayMEDIAFILE(2147483);
+    EXPECT_EQ(mci.Commands().at(4), "seek MYPLAYER to 2147483000");
+    mci.Clear();
+    player.PlayMEDIAFILE(-1);
+    EXPECT_EQ(mci.Commands().at(4), "seek MYPLAYER to -1000");
+}
+
+TEST_F(MediaTest, MoveVideoToMeasuresWhenASizeIsZeroAndAppliesTheMargin) {
+    sys.window_rects[42] = Rect{100, 50, 740, 450};  // 640 x 400
+    struct Case {
+        Hwnd hwnd; std::int32_t left, top, width, height, margin;
+        std::string command; std::int32_t width_after, height_after;
+    } cases[] = {
+        {0, 0, 0, 0, 0, 0, "put MYPLAYER window at 0 0 0 0", 0, 0},
+        {0, 0, 0, 800, 600, 10, "put MYPLAYER window at 10 10 780 580", 800, 600},
+        {42, 0, 0, 0, 480, 0, "put MYPLAYER window at 0 0 640 400", 640, 400},
+        {42, 5, 6, 320, 0, 2, "put MYPLAYER window at 7 8 636 396", 640, 400},
+        {42, -10, -20, 300, 200, -5, "put MYPLAYER window at -15 -25 310 210", 300, 200},
+        {7, 0, 0, 0, 480, 0, "put MYPLAYER window at 0 0 0 0", 0, 0},  // GetWindowRect fails
+    };
+    for (const auto& c : cases) {
+        mci.Clear();
+        std::int32_t width = c.width, height = c.height;
+        EXPECT_EQ(player.MoveVideoTo(c.hwnd, c.left, c.top, width, height, c.margin), "Success");
+        EXPECT_EQ(Log(), (std::vector<Sent>{{c.command, 0}}));
+        EXPECT_EQ(width, c.width_after) << c.command;
+        EXPECT_EQ(height, c.height_after) << c.command;
+    }
+    ExpectBufferConventions();
+}
+
+TEST_F(MediaTest, MoveVideoToReportsTheMciMessage) {
+    mci.On("put MYPLAYER window at 0 0 800 600", "", 263);
+    mci.SetErrorText(263, "The specified device is not open or is not recognized by MCI.");
+    std::int32_t width = 800, height = 600;
+    EXPECT_EQ(player.MoveVideoTo(0, 0, 0, width, height),
+              "The specified device is not open or is not recognized by MCI.");
+    EXPECT_EQ(mci.error_buffer_sizes, std::vector<std::uint32_t>{128});
+}
+
+TEST_F(MediaTest, MoveVideoToOverflowSendsNothing) {
+    const std::int32_t max = std::numeric_limits<std::int32_t>::max();
+    const std::int32_t min = std::numeric_limits<std::int32_t>::min();
+    sys.window_rects[9] = Rect{-1, 0, max, 10};
+    struct Case { Hwnd hwnd; std::int32_t left, top, width, height, margin; } cases[] = {
+        {0, max, 0, 10, 10, 1},      // left + margin
+        {0, 0, max, 10, 10, 1},      // top + margin
+        {0, 0, 0, 10, 10, 1 << 30},  // twice the margin
+        {0, 0, 0, min + 5, 10, 10},  // width - 2 margin
+        {0, 0, 0, 10, min, 1},       // height - 2 margin
+        {9, 0, 0, 0, 0, 0},          // measured width
+    };
+    for (const auto& c : cases) {
+        mci.Clear();
+        std::int32_t width = c.width, height = c.height;
+        EXPECT_THROW(player.MoveVideoTo(c.hwnd, c.left, c.top, width, height, c.margin),
+                     OverflowError);
+        EXPECT_TRUE(mci.log.empty());
+    }
+}
+
+TEST_F(MediaTest, JumpsPlayFromTheCurrentPositionPlusOrMinusSeconds) {
+    struct Case { bool forward; std::int32_t seconds; std::string position, target; } cases[] = {
+        {true, 5, "12345", "17345"},
+        {false, 5, "3000", "-2000"},
+        {true, -10, "30000", "20000"},
+        {false, -10, "30000", "40000"},
+        {true, 10, "12345.5", "22346"},
+        {true, 0, "", "0"},  // nothing open
+    };
+    for (const auto& c : cases) {
+        mci.Clear();
+        mci.On("status MYPLAYER position", c.position);
+        c.forward ? player.FForward(c.seconds) : player.FRewind(c.seconds);
+        const std::vector<Sent> sent = {{"set MYPLAYER time format ms", 0},
+                                        {"status MYPLAYER position", 256},
+                                        {"set MYPLAYER time format ms", 128},
+                                        {"play MYPLAYER from " + c.target, 0}};
+        EXPECT_EQ(Log(), sent) << c.position;
+        ExpectBufferConventions();
+    }
+}
+
+TEST_F(MediaTest, JumpTargetOverflowIsThrownBeforeThePlay) {
+    struct Case { bool forward; std::int32_t seconds; std::string position; } cases[] = {
+        {true, 2147484, "0"},          // seconds x 1000
+        {false, -2147484, "0"},
+        {true, 10, "2147480000"},      // position + distance
+        {false, 10, "-2147480000"},    // position - distance
+        {false, -10, "2147480000"},
+    };
+    for (const auto& c : cases) {
+        mci.Clear();
+        mci.On("status MYPLAYER position", c.position);
+        EXPECT_THROW(c.forward ? player.FForward(c.seconds) : player.FRewind(c.seconds),
+                     OverflowError);
+        ASSERT_EQ(mci.log.size(), 3u);
+        EXPECT_EQ(mci.log.back().command, "set MYPLAYER time format ms");
+    }
+    mci.Clear();
+    mci.On("status MYPLAYER position", "9999999999");  // the position itself overflows
+    EXPECT_THROW(player.FForward(5), OverflowError);
+    EXPECT_EQ(mci.log.size(), 2u);
+}
+
+TEST_F(MediaTest, AudioStateSwitchesOneChannelOrBoth) {
+    struct Case { std::int32_t channel, state; std::vector<Sent> sent; } cases[] = {
+        {0, 0, {{"set MYPLAYER audio right on", 0}}},
+        {0, 1, {{"set MYPLAYER audio right off", 0}}},
+        {1, 0, {{"set MYPLAYER audio left on", 0}}},
+        {1, -5, {{"set MYPLAYER audio left off", 0}}},
+        {2, 0, {{"set MYPLAYER audio all on", 0}}},
+        {2, 1, {{"set MYPLAYER audio all off", 0}}},
+        {3, 0, {}},
+        {3, 1, {}},
+        {-1, 0, {}},
+    };
+    for (const auto& c : cases) {
+        mci.Clear();
+        player.SetAudioState(c.channel, c.state);
+        EXPECT_EQ(Log(), c.sent) << c.channel << "," << c.state;
+    }
+    ExpectBufferConventions();
+}
+
+TEST_F(MediaTest, DesktopWindowIsFoundByItsTitle) {
+    EXPECT_EQ(player.GetHwndDesktop(), 0);
+    sys.windows_by_title["Program Manager"] = kDesktop;
+    EXPECT_EQ(player.GetHwndDesktop(), kDesktop);
+    EXPECT_EQ(sys.found_titles, (std::vector<std::string>{"Program Manager", "Program Manager"}));
+}
+
+}  // namespace
+}  // namespace mevra::testing
