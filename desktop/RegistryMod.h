@@ -17,18 +17,41 @@ constexpr std::uint32_t kHkeyClassesRoot = 0x80000000u;
 constexpr std::uint32_t kHkeyCurrentUser = 0x80000001u;
 constexpr std::uint32_t kHkeyLocalMachine = 0x80000002u;
 
+// Where the settings live. The desktop key is read with a trailing backslash
+// and written without one.
+inline constexpr char kDesktopKeyRead[] = "Control Panel\\Desktop\\";
+inline constexpr char kDesktopKeyWrite[] = "Control Panel\\Desktop";
+inline constexpr char kWinlogonKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+inline constexpr char kShellValue[] = "Shell";
+inline constexpr char kShortcutValue[] = "IsShortcut";
+inline constexpr char kLnkFileKey[] = "lnkfile";
+inline constexpr char kPifFileKey[] = "piffile";
+// The logon shell without the program.
+inline constexpr char kDefaultShell[] = "explorer.exe";
+
+constexpr ColorRef kPlaybackDesktopColor = Rgb(16, 0, 16);
+constexpr std::uint32_t kGetRegValueBufferSize = 1024;
+constexpr std::uint32_t kShortcutBufferSize = 255;
+
 class RegistryMod {
 public:
     RegistryMod(Registry& registry, SystemSettings& system);
 
+    // The value as text: REG_SZ and REG_EXPAND_SZ as stored (unexpanded),
+    // REG_DWORD in decimal; "" when it cannot be read or has another type.
     std::string GetRegValue(std::uint32_t hive, const std::string& keyPath, const std::string& valueName);
+    // Creates the key when missing and writes a REG_SZ without its NUL; an
+    // empty text is written as " ". True when the value was written.
     bool SetRegString(std::uint32_t hive, const std::string& keyPath, const std::string& valueName,
                       const std::string& value);
 
-    // Wallpaper. 0: save, then clear; 2: restore.
+    // Wallpaper. 0: save, then clear; 2: restore. Other actions do nothing.
     void ManageWallpaper(std::int32_t action);
     void SaveWallpaper();
     void ClearWallpaper();
+    // Writes the tile and style texts for style 0, 1 or 2 (nothing for any
+    // other), then makes path the wallpaper.
+    void ApplyWallpaper(std::int16_t style, const std::string& path);
     bool WallpaperCleared = false;
 
     // Shortcut arrow and start-up entry.
@@ -38,10 +61,23 @@ public:
     void SetStartup(bool enable);
     bool ArrowHidden = false;
 
+    // The logon shell line that starts the program: "explorer.exe " and the
+    // running executable's full path, quoted when it holds a blank; "" when
+    // the path is not available.
+    std::string StartupCommand();
+
 private:
+    void RestoreWallpaper();
+    void ApplyArrowTo(const char* classKey);
+
     Registry& registry_;
     SystemSettings& system_;
-    // (the saved wallpaper state follows)
+    // The wallpaper as the last save found it.
+    bool saved_ = false;
+    std::string savedWallpaper_;
+    std::string savedStyle_;
+    std::string savedTile_;
+    std::string savedFallback_;
 };
 
 }  // namespace mevra

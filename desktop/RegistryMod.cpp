@@ -1,0 +1,185 @@
+#include "desktop/RegistryMod.h"
+
+#include <array>
+#include <limits>
+#include "desktop/Registry.h"
+#include "desktop/SystemSettings.h"
+#include "desktop/WallpaperStyle.h"
+
+namespace mevra {
+namespace {
+
+constexpr std::uint32_t kWallpaperFlags = kSpifUpdateIniFile | kSpifSendWinIniChange;
+
+constexpr char kWallpaper[] = "Wallpaper";
+constexpr char kWallpaperStyle[] = "WallpaperStyle";
+constexpr char kTileWallpaper[] = "TileWallpaper";
+constexpr char kOriginalWallpaper[] = "OriginalWallpaper";
+
+constexpr std::int32_t kManageSaveAndClear = 0;
+constexpr std::int32_t kManageRestore = 2;
+
+}  // namespace
+
+RegistryMod::RegistryMod(Registry& registry, SystemSettings& system)
+    : registry_(registry), system_(system) {}
+
+std::string RegistryMod::GetRegValue(std::uint32_t hive, const std::string& keyPath,
+                                     const std::string& valueName) {
+    RegistryKey key = OpenFullAccess(registry_, hive, keyPath);
+    if (!key) return std::string();
+
+    std::array<std::uint8_t, kGetRegValueBufferSize> buffer{};
+    std::uint32_t size = kGetRegValueBufferSize;
+    std::uint32_t type = kRegNone;
+    if (registry_.QueryValue(key.get(), valueName, type, buffer.data(), size) != kErrorSuccess)
+        return std::string();
+
+    const std::size_t filled = size < buffer.size() ? size : buffer.size();
+    switch (type) {
+    case kRegSz:
+    case kRegExpandSz:
+        return TextFromBuffer(reinterpret_cast<const char*>(buffer.data()), buffer.size(), filled);
+    case kRegDword: {
+        if (filled < 4) return std::string();
+        const std::uint32_t number = std::uint32_t{buffer[0]} | (std::uint32_t{buffer[1]} << 8) |
+                                     (std::uint32_t{buffer[2]} << 16) |
+                                     (std::uint32_t{buffer[3]} << 24);
+        return std::to_string(number);
+    }
+    default:
+        return std::string();
+    }
+}
+
+bool RegistryMod::SetRegString(std::uint32_t hive, const std::string& keyPath,
+                               const std::string& valueName, const std::string& value) {
+    RegistryKey key = OpenFullAccess(registry_, hive, keyPath, /*create=*/true);
+    if (!key) return false;
+    // Never store an empty text: a single space stands for it.
+    const std::string text = value.empty() ? std::string(" ") : value;
+    if (std::uint64_t{text.size()} > std::numeric_limits<std::uint32_t>::max()) return false;
+    return registry_.SetValue(key.get(), valueName, kRegSz,
+                              reinterpret_cast<const std::uint8_t*>(text.data()),
+                              static_cast<std::uint32_t>(text.size())) == kErrorSuccess;
+}
+
+void RegistryMod::ManageWallpaper(std::int32_t action) {
+    if (action == kManageSaveAndClear) {
+        // Saving over a cleared desktop would lose the user's wallpaper.
+        if (!WallpaperCleared) SaveWallpaper();
+        ClearWallpaper();
+    } else if (action == kManageRestore) {
+        RestoreWallpaper();
+    }
+}
+
+void RegistryMod::SaveWallpaper() {
+    savedWallpaper_ = GetRegValue(kHkeyCurrentUser, kDesktopKeyRead, kWallpaper);
+    savedStyle_ = GetRegValue(kHkeyCurrentUser, kDesktopKeyRead, kWallpaperStyle);
+    savedTile_ = GetRegValue(kHkeyCurrentUser, kDesktopKeyRead, kTileWallpaper);
+    savedFallback_ = GetRegValue(kHkeyCurrentUser, kDesktopKeyRead, kOriginalWallpaper);
+    if (savedWallpaper_.empty()) savedWallpaper_ = savedFallback_;
+    saved_ = true;
+}
+
+void RegistryMod::ClearWallpaper() {
+    system_.SetSysColor(kColorBackground, kPlaybackDesktopColor);
+    SetRegString(kHkeyCurrentUser, kDesktopKeyWrite, kWallpaper, std::string());
+    system_.SetDeskWallpaper(std::string(), kWallpaperFlags);
+    WallpaperCleared = true;
+}
+
+void RegistryMod::ApplyWallpaper(std::int16_t style, const std::string& path) {
+    const char* tile = nullptr;
+    const char* fit = nullptr;
+    switch (style) {
+    case 0: tile = "0"; fit = "0"; break;
+    case 1: tile = "1"; fit = "0"; break;
+    case 2: tile = "0"; fit = "2"; break;
+    default: break;
+    }
+    if (tile != nullptr) {
+        SetRegString(kHkeyCurrentUser, kDesktopKeyWrite, kTileWallpaper, tile);
+        SetRegString(kHkeyCurrentUser, kDesktopKeyWrite, kWallpaperStyle, fit);
+    }
+    system_.SetDeskWallpaper(path, kWallpaperFlags);
+}
+
+void RegistryMod::RestoreWallpaper() {
+    // Nothing saved means nothing to bring back; clearing here would wipe the
+    // user's wallpaper.
+    if (!saved_) return;
+
+    const bool style_is_number = IsNumberText(savedStyle_);
+    const auto style = ToInt16Rounded(style_is_number ? savedStyle_ : std::string("2"));
+    if (!style) {
+        // Too large for a style: leave tile and style alone.
+        system_.SetDeskWallpaper(savedWallpaper_, kWallpaperFlags);
+        return;
+    }
+    if (style_is_number && IsNumberText(savedTile_)) {
+        // Put back exactly what was there, so tiled stays tiled.
+        SetRegString(kHkeyCurrentUser, kDesktopKeyWrite, kTileWallpaper, savedTile_);
+        SetRegString(kHkeyCurrentUser, kDesktopKeyWrite, kWallpaperStyle, savedStyle_);
+        system_.SetDeskWallpaper(savedWallpaper_, kWallpaperFlags);
+        return;
+    }
+    ApplyWallpaper(*style, savedWallpaper_);
+}
+
+void RegistryMod::ReadArrowState() {
+    RegistryKey key = OpenFullAccess(registry_, kHkeyClassesRoot, kPifFileKey);
+    if (!key) {
+        ArrowHidden = true;
+        return;
+    }
+    std::array<std::uint8_t, kShortcutBufferSize> buffer{};
+    std::uint32_t size = kShortcutBufferSize;
+    std::uint32_t type = kRegNone;
+    ArrowHidden = registry_.QueryValue(key.get(), kShortcutValue, type, buffer.data(), size) !=
+                  kErrorSuccess;
+}
+
+void RegistryMod::ApplyArrowState() {
+    ApplyArrowTo(kLnkFileKey);
+    ApplyArrowTo(kPifFileKey);
+}
+
+void RegistryMod::ApplyArrowTo(const char* classKey) {
+    RegistryKey key = OpenFullAccess(registry_, kHkeyClassesRoot, classKey);
+    if (!key) return;
+    if (ArrowHidden) {
+        registry_.DeleteValue(key.get(), kShortcutValue);
+    } else {
+        // An empty text with its NUL: one zero byte.
+        const std::uint8_t empty[1] = {0};
+        registry_.SetValue(key.get(), kShortcutValue, kRegSz, empty, sizeof empty);
+    }
+}
+
+std::string RegistryMod::StartupCommand() {
+    const std::string path = ModulePath(system_);
+    if (path.empty()) return std::string();
+    const bool blank = path.find_first_of(" \t") != std::string::npos;
+    return std::string(kDefaultShell) + " " + (blank ? "\"" + path + "\"" : path);
+}
+
+bool RegistryMod::IsStartupSet() {
+    const std::string expected = StartupCommand();
+    if (expected.empty()) return false;
+    const std::string current = GetRegValue(kHkeyLocalMachine, kWinlogonKey, kShellValue);
+    return !current.empty() && current == expected;
+}
+
+void RegistryMod::SetStartup(bool enable) {
+    if (!enable) {
+        SetRegString(kHkeyLocalMachine, kWinlogonKey, kShellValue, kDefaultShell);
+        return;
+    }
+    // Without the program's own path there is no line worth writing.
+    const std::string command = StartupCommand();
+    if (!command.empty()) SetRegString(kHkeyLocalMachine, kWinlogonKey, kShellValue, command);
+}
+
+}  // namespace mevra

@@ -1,0 +1,80 @@
+#include "desktop/Registry_win.h"
+
+namespace mevra {
+
+HKEY HiveToHkey(std::uint32_t hive) {
+    // windows.h defines the root keys as (HKEY)(ULONG_PTR)(LONG)value: the
+    // 32-bit value is sign-extended on 64-bit Windows.
+    const auto value = static_cast<LONG>(static_cast<std::int32_t>(hive));
+    return reinterpret_cast<HKEY>(static_cast<LONG_PTR>(value));
+}
+
+Registry::Key Win32Registry::Adopt(UniqueRegKey owned) {
+    const auto key = reinterpret_cast<Key>(owned.get());
+    open_[key] = std::move(owned);
+    return key;
+}
+
+HKEY Win32Registry::Find(Key key) const {
+    auto it = open_.find(key);
+    return it == open_.end() ? nullptr : it->second.get();
+}
+
+std::int32_t Win32Registry::OpenKey(std::uint32_t hive, const std::string& sub_key,
+                                    std::uint32_t access, Key& key) {
+    key = 0;
+    HKEY raw = nullptr;
+    const LONG rc = RegOpenKeyExA(HiveToHkey(hive), sub_key.c_str(), 0, access, &raw);
+    if (rc != ERROR_SUCCESS) return rc;
+    UniqueRegKey owned(raw);
+    key = Adopt(std::move(owned));
+    return ERROR_SUCCESS;
+}
+
+std::int32_t Win32Registry::CreateKey(std::uint32_t hive, const std::string& sub_key,
+                                      std::uint32_t access, Key& key) {
+    key = 0;
+    HKEY raw = nullptr;
+    DWORD disposition = 0;
+    const LONG rc = RegCreateKeyExA(HiveToHkey(hive), sub_key.c_str(), 0, nullptr,
+                                    REG_OPTION_NON_VOLATILE, access, nullptr, &raw, &disposition);
+    if (rc != ERROR_SUCCESS) return rc;
+    UniqueRegKey owned(raw);
+    key = Adopt(std::move(owned));
+    return ERROR_SUCCESS;
+}
+
+std::int32_t Win32Registry::QueryValue(Key key, const std::string& name, std::uint32_t& type,
+                                       std::uint8_t* data, std::uint32_t& size) {
+    HKEY h = Find(key);
+    if (h == nullptr) return ERROR_INVALID_HANDLE;
+    DWORD t = 0;
+    DWORD sz = size;
+    const LONG rc = RegQueryValueExA(h, name.c_str(), nullptr, &t, data, &sz);
+    type = t;
+    size = sz;
+    return rc;
+}
+
+std::int32_t Win32Registry::SetValue(Key key, const std::string& name, std::uint32_t type,
+                                     const std::uint8_t* data, std::uint32_t size) {
+    HKEY h = Find(key);
+    if (h == nullptr) return ERROR_INVALID_HANDLE;
+    return RegSetValueExA(h, name.c_str(), 0, type, data, size);
+}
+
+std::int32_t Win32Registry::DeleteValue(Key key, const std::string& name) {
+    HKEY h = Find(key);
+    if (h == nullptr) return ERROR_INVALID_HANDLE;
+    return RegDeleteValueA(h, name.c_str());
+}
+
+std::int32_t Win32Registry::CloseKey(Key key) {
+    auto it = open_.find(key);
+    if (it == open_.end()) return ERROR_INVALID_HANDLE;
+    const LONG rc = RegCloseKey(it->second.release());
+    open_.erase(it);
+    return rc;
+}
+
+}  // namespace mevra

@@ -1,0 +1,39 @@
+#include "desktop/SystemSettings_win.h"
+
+#include <windows.h>
+#include <vector>
+#include "base/Raii_win.h"
+
+namespace mevra {
+
+bool Win32SystemSettings::SetSysColor(std::int32_t element, ColorRef color) {
+    const INT elements[1] = {element};
+    const COLORREF colors[1] = {color};
+    return SetSysColors(1, elements, colors) != FALSE;
+}
+
+bool Win32SystemSettings::SetDeskWallpaper(const std::string& path, std::uint32_t flags) {
+    // The call takes a non-const pointer but only reads the text.
+    std::vector<char> text(path.begin(), path.end());
+    text.push_back('\0');
+    return SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, text.data(), flags) != FALSE;
+}
+
+bool Win32SystemSettings::SetScreenSaveActive(bool active, std::uint32_t flags) {
+    return SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, active ? TRUE : FALSE, nullptr, flags) !=
+           FALSE;
+}
+
+std::uint32_t Win32SystemSettings::GetWindowsDir(char* buffer, std::uint32_t size) {
+    return GetWindowsDirectoryA(buffer, size);
+}
+
+std::uint32_t Win32SystemSettings::GetModulePath(char* buffer, std::uint32_t size) {
+    return GetModuleFileNameA(nullptr, buffer, size);
+}
+
+bool Win32SystemSettings::ShowWindow(Hwnd window, std::int32_t command) {
+    return ::ShowWindow(ToHwnd(window), command) != FALSE;
+}
+
+}  // namespace mevra

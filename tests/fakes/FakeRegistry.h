@@ -1,0 +1,174 @@
+#pragma once
+// An in-memory registry with Windows' rules: key paths and value names match
+// without regard to case, a trailing backslash is ignored, a value that does
+// not fit the caller's buffer gives ERROR_MORE_DATA, and keys can be marked
+// read-only so a full-access open is refused. Every call is logged.
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+#include "desktop/Registry.h"
+
+namespace mevra::fake {
+
+class FakeRegistry final : public Registry {
+public:
+    struct Value {
+        std::uint32_t type = kRegSz;
+        std::vector<std::uint8_t> data;
+    };
+    struct Call {
+        std::string op;  // "open", "create", "query", "set", "delete", "close"
+        std::string key;  // "<hive>\<path>" as the caller spelled it
+        std::string name;
+        std::uint32_t access = 0;
+        std::uint32_t type = 0;
+        std::vector<std::uint8_t> data;
+    };
+
+    // --- arranging the registry
+    void AddKey(std::uint32_t hive, const std::string& path) { keys_[Id(hive, path)]; }
+    void PutRaw(std::uint32_t hive, const std::string& path, const std::string& name,
+                std::uint32_t type, std::vector<std::uint8_t> data) {
+        keys_[Id(hive, path)][Lower(name)] = Value{type, std::move(data)};
+    }
+    // A REG_SZ stored the way Windows' own tools store it: with its NUL.
+    void PutString(std::uint32_t hive, const std::string& path, const std::string& name,
+                   const std::string& text, std::uint32_t type = kRegSz) {
+        std::vector<std::uint8_t> bytes(text.begin(), text.end());
+        bytes.push_back(0);
+        PutRaw(hive, path, name, type, std::move(bytes));
+    }
+    void MakeReadOnly(std::uint32_t hive, const std::string& path) { read_only_.insert(Id(hive, path)); }
+    void FailSets(bool fail) { fail_sets_ = fail; }
+
+    // --- looking at it
+    bool HasKey(std::uint32_t hive, const std::string& path) const {
+        return keys_.count(Id(hive, path)) != 0;
+    }
+    const Value* Find(std::uint32_t hive, const std::string& path, const std::string& name) const {
+        auto k = keys_.find(Id(hive, path));
+        if (k == keys_.end()) return nullptr;
+        auto v = k->second.find(Lower(name));
+        return v == k->second.end() ? nullptr : &v->second;
+    }
+    // The stored bytes as text, or "<missing>".
+    std::string Bytes(std::uint32_t hive, const std::string& path, const std::string& name) const {
+        const Value* v = Find(hive, path, name);
+        return v ? std::string(v->data.begin(), v->data.end()) : std::string("<missing>");
+    }
+    std::size_t OpenKeyCount() const { return handles_.size(); }
+    const std::vector<Call>& Calls() const { return calls_; }
+    std::vector<Call> CallsOf(const std::string& op) const {
+        std::vector<Call> out;
+        for (const auto& c : calls_)
+            if (c.op == op) out.push_back(c);
+        return out;
+    }
+    void ClearCalls() { calls_.clear(); }
+
+    // --- Registry
+    std::int32_t OpenKey(std::uint32_t hive, const std::string& sub_key, std::uint32_t access,
+                         Key& key) override {
+        calls_.push_back({"open", Label(hive, sub_key), "", access});
+        key = 0;
+        const std::string id = Id(hive, sub_key);
+        if (!keys_.count(id)) return kErrorFileNotFound;
+        if (!Allowed(id, access)) return kErrorAccessDenied;
+        key = next_handle_++;
+        handles_[key] = id;
+        return kErrorSuccess;
+    }
+    std::int32_t CreateKey(std::uint32_t hive, const std::string& sub_key, std::uint32_t access,
+                           Key& key) override {
+        calls_.push_back({"create", Label(hive, sub_key), "", access});
+        key = 0;
+        const std::string id = Id(hive, sub_key);
+        if (!Allowed(id, access)) return kErrorAccessDenied;
+        keys_[id];
+        key = next_handle_++;
+        handles_[key] = id;
+        return kErrorSuccess;
+    }
+    std::int32_t QueryValue(Key key, const std::string& name, std::uint32_t& type,
+                            std::uint8_t* data, std::uint32_t& size) override {
+        calls_.push_back({"query", KeyOf(key), name});
+        auto h = handles_.find(key);
+        if (h == handles_.end()) return kErrorInvalidHandle;
+        const auto& values = keys_[h->second];
+        auto v = values.find(Lower(name));
+        if (v == values.end()) return kErrorFileNotFound;
+        type = v->second.type;
+        const auto needed = static_cast<std::uint32_t>(v->second.data.size());
+        if (data != nullptr && needed > size) {
+            size = needed;
+            return kErrorMoreData;
+        }
+        if (data != nullptr && needed != 0) std::memcpy(data, v->second.data.data(), needed);
+        size = needed;
+        return kErrorSuccess;
+    }
+    std::int32_t SetValue(Key key, const std::string& name, std::uint32_t type,
+                          const std::uint8_t* data, std::uint32_t size) override {
+        std::vector<std::uint8_t> bytes(data, data + size);
+        calls_.push_back({"set", KeyOf(key), name, 0, type, bytes});
+        auto h = handles_.find(key);
+        if (h == handles_.end()) return kErrorInvalidHandle;
+        if (fail_sets_) return kErrorAccessDenied;
+        keys_[h->second][Lower(name)] = Value{type, std::move(bytes)};
+        return kErrorSuccess;
+    }
+    std::int32_t DeleteValue(Key key, const std::string& name) override {
+        calls_.push_back({"delete", KeyOf(key), name});
+        auto h = handles_.find(key);
+        if (h == handles_.end()) return kErrorInvalidHandle;
+        return keys_[h->second].erase(Lower(name)) ? kErrorSuccess : kErrorFileNotFound;
+    }
+    std::int32_t CloseKey(Key key) override {
+        calls_.push_back({"close", KeyOf(key), ""});
+        return handles_.erase(key) ? kErrorSuccess : kErrorInvalidHandle;
+    }
+
+private:
+    static std::string Lower(std::string s) {
+        std::transform(s.begin(), s.end(), s.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return s;
+    }
+    static std::string Label(std::uint32_t hive, const std::string& path) {
+        switch (hive) {
+        case kHkeyClassesRootValue: return "HKCR\\" + path;
+        case kHkeyCurrentUserValue: return "HKCU\\" + path;
+        case kHkeyLocalMachineValue: return "HKLM\\" + path;
+        default: return std::to_string(hive) + "\\" + path;
+        }
+    }
+    static std::string Id(std::uint32_t hive, const std::string& path) {
+        std::string p = path;
+        if (!p.empty() && p.back() == '\\') p.pop_back();
+        return Lower(Label(hive, p));
+    }
+    std::string KeyOf(Key key) const {
+        auto h = handles_.find(key);
+        return h == handles_.end() ? std::string("<bad handle>") : h->second;
+    }
+    bool Allowed(const std::string& id, std::uint32_t access) const {
+        return !read_only_.count(id) || (access & ~kKeyRead) == 0;
+    }
+
+    static constexpr std::uint32_t kHkeyClassesRootValue = 0x80000000u;
+    static constexpr std::uint32_t kHkeyCurrentUserValue = 0x80000001u;
+    static constexpr std::uint32_t kHkeyLocalMachineValue = 0x80000002u;
+
+    std::map<std::string, std::map<std::string, Value>> keys_;
+    std::map<Key, std::string> handles_;
+    std::set<std::string> read_only_;
+    std::vector<Call> calls_;
+    Key next_handle_ = 0x100;
+    bool fail_sets_ = false;
+};
+
+}  // namespace mevra::fake
