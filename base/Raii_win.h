@@ -2,6 +2,7 @@
 // Move-only owners for the Win32 resources the program creates, so each one is
 // released on every path out of a function, in reverse order of creation.
 #include <windows.h>
+#include <cstdint>
 #include <utility>
 
 namespace mevra {
