@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/Types.h"
+#include "menus/MenuLayout.h"
 #include "menus/MenuTables.h"
 
 namespace mevra {
@@ -21,20 +22,6 @@ constexpr ULONG_PTR MENUBAR_ITEM_DATA = 2;
 constexpr std::int32_t MENUBAR_FIRST_ID = 666;
 // Window property that holds the procedure HookMenus replaced.
 constexpr const char* ORIG_PROC_PROPERTY = "ODMenuOrigProc";
-
-struct MenuColorSet {
-    ColorRef SelectFill = Rgb(182, 189, 210);     // selected item fill and text background
-    ColorRef TextColor = Rgb(16, 0, 16);          // unselected text; 0 = fall back
-    ColorRef TextBackColor = Rgb(58, 110, 165);   // text background of unselected popup items
-    ColorRef SelectTextColor = Rgb(0, 0, 255);    // text of selected items
-    ColorRef BarTextColor = 0;                    // menu-bar text when TextColor is 0
-    ColorRef BarFrameColor = 0;                   // frame of a selected menu-bar item
-};
-
-// Rectangle and command id of the menu-bar item drawn last.
-struct BarItemRecord {
-    std::int32_t left = 0, top = 0, right = 0, bottom = 0, id = 0;
-};
 
 // The engine's whole state, one set per process, reached through modmenu().
 struct ModMenuState {
