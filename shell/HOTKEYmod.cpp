@@ -1,0 +1,38 @@
+#include "shell/HOTKEYmod.h"
+
+#include "base/Numbers.h"
+#include "media/MediaPlayer.h"
+
+namespace mevra {
+
+bool HOTKEYmod::AddHotKey(Hwnd hwnd, std::uint32_t modifiers, std::uint16_t key) {
+    m_lngHotKeyCount = CheckedAdd32(m_lngHotKeyCount, 1);
+    return api_.Register(hwnd, m_lngHotKeyCount, modifiers, key);
+}
+
+void HOTKEYmod::RemoveHotKeys(Hwnd hwnd) {
+    for (std::int32_t id = 1; id <= m_lngHotKeyCount; ++id) api_.Unregister(hwnd, id);
+    m_lngHotKeyCount = 0;
+}
+
+bool DispatchHotkey(std::int32_t id, HotkeyTarget& form, MediaPlayer* hotkeyMedia) {
+    if (id < 1 || id > static_cast<std::int32_t>(kHotkeyTable.size())) return false;
+    switch (kHotkeyTable[static_cast<std::size_t>(id - 1)].action) {
+        case HotkeyAction::Open: form.OPENVIDEO(); break;
+        case HotkeyAction::HideDesktop: form.HDesktop(); break;
+        case HotkeyAction::ShowDesktop: form.SDesktop(); break;
+        case HotkeyAction::SeekBack:
+            if (hotkeyMedia) hotkeyMedia->FForward(-kSeekHotkeySeconds);
+            break;
+        case HotkeyAction::SeekForward:
+            if (hotkeyMedia) hotkeyMedia->FForward(kSeekHotkeySeconds);
+            break;
+        case HotkeyAction::Play: form.Play(); break;
+        case HotkeyAction::Stop: form.StopPlay(); break;
+        case HotkeyAction::Mute: form.Mute(); break;
+        case HotkeyAction::Pause: form.Paused(); break;
+    }
+    return true;
+}
+
+}  // namespace mevra

@@ -1,0 +1,103 @@
+#pragma once
+// Systray: the notification-area icon and its balloons. One module-level
+// record (the NOTIFYICONDATAA form with the balloon fields) is reused for every
+// call, so what one call sets stays in it for the next.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include "base/Types.h"
+
+namespace mevra {
+
+// Shell_NotifyIconA messages and flags.
+constexpr std::uint32_t kNimAdd = 0;
+constexpr std::uint32_t kNimModify = 1;
+constexpr std::uint32_t kNimDelete = 2;
+constexpr std::uint32_t kNifMessage = 0x1;
+constexpr std::uint32_t kNifIcon = 0x2;
+constexpr std::uint32_t kNifTip = 0x4;
+constexpr std::uint32_t kNifInfo = 0x10;
+constexpr std::uint32_t kTrayIconFlags = kNifMessage | kNifIcon | kNifTip;  // 7
+constexpr std::uint32_t kTrayBalloonFlags = kTrayIconFlags | kNifInfo;      // 0x17
+constexpr std::uint32_t kNiifInfo = 0x1;
+constexpr std::uint32_t kNiifNoSound = 0x10;
+constexpr std::uint32_t kBalloonInfoFlags = kNiifInfo | kNiifNoSound;  // 0x11
+constexpr std::uint32_t kClearBalloonInfoFlags = 0x10;
+
+constexpr std::uint32_t kTrayIconId = 1;
+// The icon's notifications arrive as this message (WM_MOUSEMOVE); lParam
+// carries the mouse message.
+constexpr std::uint32_t kTrayCallbackMessage = 0x200;
+
+constexpr char kTrayTip[] = "Mevra";
+constexpr char kBalloonTitle[] = "Mevra";
+constexpr std::int32_t kStartBalloonMs = 1000;
+constexpr std::int32_t kBalloonMs = 1500;
+
+constexpr std::size_t kTipChars = 128;
+constexpr std::size_t kInfoChars = 256;
+constexpr std::size_t kInfoTitleChars = 64;
+
+// The 488-byte NOTIFYICONDATAA (504 bytes in 64-bit builds): handles are
+// pointer-sized, the texts are fixed ANSI fields. Shell_NotifyIconA receives
+// it as it is.
+struct TrayIconRecord {
+    std::uint32_t cbSize = 0;
+    Hwnd hWnd = 0;
+    std::uint32_t uID = 0;
+    std::uint32_t uFlags = 0;
+    std::uint32_t uCallbackMessage = 0;
+    std::intptr_t hIcon = 0;
+    char szTip[kTipChars] = {};
+    std::uint32_t dwState = 0;
+    std::uint32_t dwStateMask = 0;
+    char szInfo[kInfoChars] = {};
+    std::uint32_t uTimeout = 0;
+    char szInfoTitle[kInfoTitleChars] = {};
+    std::uint32_t dwInfoFlags = 0;
+};
+static_assert(sizeof(void*) != 4 || sizeof(TrayIconRecord) == 488,
+              "the tray record must be the 488-byte NOTIFYICONDATAA");
+
+// Fills a fixed text field: the text (cut to leave room), a NUL, then blanks.
+template <std::size_t N>
+void FillTrayText(char (&field)[N], const std::string& text) {
+    const std::size_t n = text.size() < N - 1 ? text.size() : N - 1;
+    for (std::size_t i = 0; i < N; ++i) field[i] = ' ';
+    text.copy(field, n);
+    field[n] = '\0';
+}
+
+// shell32 and the sleep that times the balloons.
+class TrayApi {
+public:
+    virtual ~TrayApi() = default;
+    virtual bool NotifyIcon(std::uint32_t message, const TrayIconRecord& record) = 0;
+    virtual void Sleep(std::uint32_t milliseconds) = 0;
+};
+
+class Systray {
+public:
+    explicit Systray(TrayApi& api) : api_(api) {}
+
+    // The window that receives the icon's notifications; written into every call.
+    void SetOwner(Hwnd owner) { owner_ = owner; }
+    Hwnd Owner() const { return owner_; }
+
+    // Adds the icon (remove false) or deletes it (remove true).
+    void SetTrayIcon(std::intptr_t icon, const std::string& tip, bool remove);
+    // Shows (show true) or clears a balloon; a positive timeout sleeps on the
+    // calling thread and then clears it.
+    void ShowTrayBalloon(const std::string& text, const std::string& title,
+                         std::uint32_t infoFlags, bool show, std::int32_t timeoutMs);
+    void ClearTrayBalloonAfter(std::int32_t milliseconds);
+
+    const TrayIconRecord& Record() const { return TrayIconData; }
+
+private:
+    TrayApi& api_;
+    Hwnd owner_ = 0;
+    TrayIconRecord TrayIconData;
+};
+
+}  // namespace mevra

@@ -1,0 +1,574 @@
+// The main window's command logic, run as sequences of commands against the
+// recording fakes: playback state machine, loop timer, wallpaper, start-up and
+// shutdown order, tray notifications and the desktop and settings toggles.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include "desktop/DesktopMod.h"
+#include "desktop/RegistryMod.h"
+#include "fakes/FakeRegistry.h"
+#include "fakes/FakeSystemSettings.h"
+#include "fakes/ShellFakes.h"
+#include "shell/Form1.h"
+
+namespace mevra {
+namespace {
+
+constexpr Hwnd kSelf = 0x5150;
+constexpr char kFilm[] = "C:\\Films\\clip.avi";
+constexpr char kOther[] = "C:\\Films\\other.mpg";
+
+class Form1Test : public ::testing::Test {
+protected:
+    Form1Test() {
+        // A wallpaper to save and give back.
+        reg.PutString(kHkeyCurrentUser, "Control Panel\\Desktop", "Wallpaper", "C:\\pic.bmp");
+        reg.PutString(kHkeyCurrentUser, "Control Panel\\Desktop", "WallpaperStyle", "2");
+        reg.AddKey(kHkeyClassesRoot, "lnkfile");
+        reg.AddKey(kHkeyClassesRoot, "piffile");
+        reg.AddKey(kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon");
+    }
+
+    void Start() {
+        ASSERT_TRUE(form.Form_Initialize());
+        form.Form_Load(kSelf);
+        j.clear();
+        sys.wallpapers.clear();
+        sys.shows.clear();
+        trayApi.sent.clear();
+        trayApi.sleeps.clear();
+    }
+    // Open, accepting path in the dialog (nullopt cancels).
+    void Open(std::optional<std::string> path) {
+        dialog.choices.push_back(std::move(path));
+        form.mnuFName_Click();
+    }
+    std::size_t Count(const std::string& entry) const {
+        return static_cast<std::size_t>(std::count(j.begin(), j.end(), entry));
+    }
+    // The entries of the journal that start with prefix, in order.
+    std::vector<std::string> Only(const std::string& prefix) const {
+        std::vector<std::string> out;
+        for (const auto& e : j)
+            if (e.rfind(prefix, 0) == 0) out.push_back(e);
+        return out;
+    }
+    std::string Wallpaper() const {
+        return reg.Bytes(kHkeyCurrentUser, "Control Panel\\Desktop", "Wallpaper");
+    }
+    // The picture last handed to Windows as the wallpaper ("<none>" if none was).
+    std::string Applied() const {
+        return sys.wallpapers.empty() ? std::string("<none>") : sys.wallpapers.back().path;
+    }
+
+    fake::Journal j;
+    fake::FakeRegistry reg;
+    fake::FakeSystemSettings sys;
+    RegistryMod registry{reg, sys};
+    DesktopMod desktop{sys};
+    fake::RecordingPlayer media{j};
+    fake::FakeTrayApi trayApi{j};
+    Systray tray{trayApi};
+    fake::FakeTimer timer{j};
+    fake::FakeMenu menu{j};
+    fake::FakeUi ui{j};
+    fake::FakeDialog dialog{j};
+    fake::FakeHotkeyApi hotkeyApi{j};
+    HOTKEYmod hotkeys{hotkeyApi};
+    Form1 form{Form1Parts{media, registry, desktop, tray, timer, menu, ui, dialog, hotkeys}};
+};
+
+// --- start-up and shutdown ---------------------------------------------------
+
+TEST_F(Form1Test, SecondInstanceTouchesNothing) {
+    ui.otherInstance = true;
+    registry.WallpaperCleared = true;
+    EXPECT_FALSE(form.Form_Initialize());
+    EXPECT_TRUE(sys.screen_savers.empty());
+    EXPECT_TRUE(registry.WallpaperCleared);
+    EXPECT_EQ(j, fake::Journal{"ui: instance check"});
+}
+
+TEST_F(Form1Test, InitializeClearsStateAndSwitchesScreenSaverOff) {
+    registry.WallpaperCleared = true;
+    ASSERT_TRUE(form.Form_Initialize());
+    EXPECT_FALSE(registry.WallpaperCleared);
+    ASSERT_EQ(sys.screen_savers.size(), 1u);
+    EXPECT_FALSE(sys.screen_savers[0].active);
+    EXPECT_EQ(sys.screen_savers[0].flags, 0u);
+}
+
+TEST_F(Form1Test, LoadRunsItsStepsInOrder) {
+    ASSERT_TRUE(form.Form_Initialize());
+    j.clear();
+    form.Form_Load(kSelf);
+    const fake::Journal expected{
+        "ui: find desktop", "media: hwndParent 65552", "ui: menu style", "tray: add",
+        "tray: modify Mevratop", "tray: sleep 1000", "tray: modify ", "dialog: preview",
+        "ui: install proc", "hotkey: register 1", "hotkey: register 2", "hotkey: register 3",
+        "hotkey: register 4", "hotkey: register 5", "hotkey: register 6", "hotkey: register 7",
+        "hotkey: register 8", "hotkey: register 9", "menu: check 4 on", "menu: check 6 off"};
+    EXPECT_EQ(j, expected);
+    EXPECT_EQ(form.m_hwndDesktop, ui.desktop);
+    EXPECT_EQ(dialog.preview, ui.banner);
+    EXPECT_EQ(dialog.previewLeft, 6);
+    EXPECT_EQ(dialog.previewTop, 247);
+    EXPECT_EQ(dialog.height, 307);
+    EXPECT_FALSE(form.LoopTimerOn());
+    EXPECT_TRUE(form.Checked(MenuItem::mnuloop));
+}
+
+TEST_F(Form1Test, LoadGoesOnWithoutADesktopWindow) {
+    ui.desktop = 0;
+    Start();
+    EXPECT_EQ(form.m_hwndDesktop, 0);
+    EXPECT_EQ(media.hwndParent(), 0);
+    EXPECT_EQ(hotkeys.m_lngHotKeyCount, 9);
+}
+
+TEST_F(Form1Test, HotkeyIdsKeepTheirRowsWhenOneIsHeldElsewhere) {
+    hotkeyApi.heldElsewhere.insert({kModShift, kVkDelete});
+    Start();
+    EXPECT_EQ(hotkeys.m_lngHotKeyCount, 9);
+    EXPECT_EQ(hotkeyApi.registered.count(2), 0u);
+    ASSERT_EQ(hotkeyApi.registered.count(9), 1u);
+    EXPECT_EQ(hotkeyApi.registered[9], (fake::FakeHotkeyApi::Combo{kModControl, kVkSpace}));
+}
+
+TEST_F(Form1Test, ExitBeforeAnyFilmTouchesNoFilmOrWallpaper) {
+    Start();
+    form.Form_QueryUnload();
+    form.Form_Unload();
+    const fake::Journal expected{"ui: remove proc", "ui: unhook menus", "tray: delete",
+                                 "hotkey: unregister 1", "hotkey: unregister 2",
+                                 "hotkey: unregister 3", "hotkey: unregister 4",
+                                 "hotkey: unregister 5", "hotkey: unregister 6",
+                                 "hotkey: unregister 7", "hotkey: unregister 8",
+                                 "hotkey: unregister 9"};
+    EXPECT_EQ(j, expected);
+    EXPECT_TRUE(sys.wallpapers.empty());
+    EXPECT_EQ(trayApi.sent.back().record.hWnd, kSelf);
+    EXPECT_EQ(trayApi.sent.back().record.uID, 1u);
+}
+
+TEST_F(Form1Test, ExitWhilePausedStopsClosesAndRestores) {
+    Start();
+    Open(std::string(kFilm));
+    form.mnuPause_Click();
+    j.clear();
+    form.Form_Unload();
+    EXPECT_EQ(Only("media: "), (fake::Journal{"media: setCommand 1", "media: setCommand 5"}));
+    EXPECT_EQ(Applied(), "C:\\pic.bmp");
+    EXPECT_FALSE(registry.WallpaperCleared);
+    EXPECT_FALSE(timer.on);
+}
+
+TEST_F(Form1Test, ExitLeavesAHiddenDesktopHidden) {
+    Start();
+    form.mnuHD_Click();
+    sys.shows.clear();
+    form.Form_QueryUnload();
+    form.Form_Unload();
+    EXPECT_TRUE(sys.shows.empty());
+}
+
+// --- playback ----------------------------------------------------------------
+
+TEST_F(Form1Test, PlayBeforeAnyFileDoesNothing) {
+    Start();
+    form.mnuPlay_Click();
+    EXPECT_TRUE(j.empty());
+    EXPECT_FALSE(form.m_blnPlaying);
+}
+
+TEST_F(Form1Test, OpenAcceptedPlaysTheFilm) {
+    Start();
+    Open(std::string(kFilm));
+    EXPECT_EQ(dialog.filter, kMovieFilter);
+    EXPECT_EQ(dialog.title, "  OPEN MEDIA FILE");
+    EXPECT_EQ(dialog.owner, kSelf);
+    const fake::Journal expected{"timer: stop", "dialog: show", "media: Filename C:\\Films\\clip.avi",
+                                 "ui: repaint", "media: PlayMEDIAFILE 0", "tray: modify clip.avi",
+                                 "tray: sleep 1500", "tray: modify ", "timer: start 500"};
+    EXPECT_EQ(j, expected);
+    EXPECT_TRUE(form.m_blnPlaying);
+    EXPECT_TRUE(registry.WallpaperCleared);
+    EXPECT_EQ(Wallpaper(), " ");  // cleared (an empty text is stored as a blank)
+    ASSERT_EQ(sys.sys_colors.size(), 1u);
+    EXPECT_EQ(sys.sys_colors[0].color, Rgb(16, 0, 16));
+}
+
+TEST_F(Form1Test, OpenThenCancelWhilePlayingRestartsTheSameFile) {
+    Start();
+    Open(std::string(kFilm));
+    j.clear();
+    Open(std::nullopt);
+    const fake::Journal expected{
+        "timer: stop", "media: setCommand 1", "media: setCommand 5", "timer: stop",
+        "dialog: show", "media: Filename C:\\Films\\clip.avi", "ui: repaint",
+        "media: PlayMEDIAFILE 0", "tray: modify clip.avi", "tray: sleep 1500", "tray: modify ",
+        "timer: start 500"};
+    EXPECT_EQ(j, expected);
+    EXPECT_EQ(form.filmname, kFilm);
+    EXPECT_TRUE(form.m_blnPlaying);
+}
+
+TEST_F(Form1Test, OpenThenCancelWithNoFileEverChosenStaysStopped) {
+    Start();
+    Open(std::nullopt);
+    EXPECT_EQ(j, (fake::Journal{"timer: stop", "dialog: show"}));
+    EXPECT_FALSE(form.m_blnPlaying);
+    EXPECT_TRUE(sys.wallpapers.empty());
+}
+
+TEST_F(Form1Test, OpenAnotherFileStopsTheFirstAndPlaysTheSecond) {
+    Start();
+    Open(std::string(kFilm));
+    Open(std::string(kOther));
+    EXPECT_EQ(form.filmname, kOther);
+    EXPECT_EQ(media.Filename(), kOther);
+    EXPECT_EQ(trayApi.Balloons().back(), "other.mpg");
+    // The first film's clear is undone before the second one clears again.
+    std::vector<std::string> applied;
+    for (const auto& w : sys.wallpapers) applied.push_back(w.path);
+    EXPECT_EQ(applied, (std::vector<std::string>{"", "C:\\pic.bmp", ""}));
+    EXPECT_TRUE(registry.WallpaperCleared);
+}
+
+TEST_F(Form1Test, PauseStopPlayStartsFromTheBeginning) {
+    Start();
+    Open(std::string(kFilm));
+    form.mnuPause_Click();
+    EXPECT_TRUE(form.m_blnPaused);
+    form.mnuStop_Click();
+    EXPECT_FALSE(form.m_blnPaused);
+    EXPECT_FALSE(timer.on);
+    EXPECT_TRUE(form.m_blnPlaying);  // stays set after Stop
+    j.clear();
+    form.mnuPlay_Click();
+    EXPECT_EQ(Only("media: "), (fake::Journal{"media: Filename C:\\Films\\clip.avi",
+                                              "media: PlayMEDIAFILE 0"}));
+    EXPECT_TRUE(timer.on);
+}
+
+TEST_F(Form1Test, PauseThenPlayOnlyResumes) {
+    Start();
+    Open(std::string(kFilm));
+    form.mnuPause_Click();
+    j.clear();
+    form.mnuPlay_Click();
+    EXPECT_EQ(j, (fake::Journal{"media: setCommand 7"}));
+    EXPECT_FALSE(form.m_blnPaused);
+}
+
+TEST_F(Form1Test, PauseWhileNothingPlaysStillPausesThenNeedsTwoPlays) {
+    Start();
+    form.filmname = kFilm;
+    form.mnuPause_Click();
+    EXPECT_EQ(j, (fake::Journal{"media: setCommand 6"}));
+    EXPECT_TRUE(form.m_blnPaused);
+    j.clear();
+    form.mnuPlay_Click();
+    EXPECT_EQ(j, (fake::Journal{"media: setCommand 7"}));
+    form.mnuPlay_Click();
+    EXPECT_EQ(Count("media: PlayMEDIAFILE 0"), 1u);
+}
+
+TEST_F(Form1Test, StopWithoutAFilmDoesNothing) {
+    Start();
+    form.mnuStop_Click();
+    EXPECT_TRUE(j.empty());
+}
+
+TEST_F(Form1Test, SecondStopRepeatsTheHarmlessCommands) {
+    Start();
+    Open(std::string(kFilm));
+    form.mnuStop_Click();
+    form.mnuStop_Click();
+    EXPECT_EQ(Count("media: setCommand 5"), 2u);
+    EXPECT_EQ(Applied(), "C:\\pic.bmp");
+}
+
+TEST_F(Form1Test, EndOfFilmWithLoopRestartsAndShowsTheBalloonEachTime) {
+    Start();
+    Open(std::string(kFilm));
+    media.endAnswers = {false, true, true};
+    j.clear();
+    form.tmrLoop_Timer();
+    EXPECT_EQ(j, (fake::Journal{"media: THE_ENDOFSONG 0"}));
+    form.tmrLoop_Timer();
+    form.tmrLoop_Timer();
+    EXPECT_EQ(Count("media: PlayMEDIAFILE 0"), 2u);
+    EXPECT_EQ(Count("tray: modify clip.avi"), 2u);
+    EXPECT_EQ(Count("media: setCommand 5"), 0u);
+    EXPECT_TRUE(timer.on);
+    EXPECT_TRUE(form.m_blnPlaying);
+}
+
+TEST_F(Form1Test, EndOfFilmWithoutLoopClosesAndRestores) {
+    Start();
+    form.mnuloop_Click();
+    EXPECT_FALSE(form.Checked(MenuItem::mnuloop));
+    EXPECT_FALSE(menu.checked[MenuItem::mnuloop]);
+    Open(std::string(kFilm));
+    media.endAnswers = {true};
+    j.clear();
+    form.tmrLoop_Timer();
+    EXPECT_EQ(Only("media: "), (fake::Journal{"media: THE_ENDOFSONG 0", "media: setCommand 1",
+                                              "media: setCommand 5"}));
+    EXPECT_FALSE(timer.on);
+    EXPECT_EQ(Applied(), "C:\\pic.bmp");
+    form.mnuloop_Click();
+    EXPECT_TRUE(form.Checked(MenuItem::mnuloop));
+}
+
+TEST_F(Form1Test, WallpaperIsSavedOnlyOnceAcrossRestarts) {
+    Start();
+    Open(std::string(kFilm));
+    form.mnuPlay_Click();  // restart while playing
+    media.endAnswers = {true};
+    form.tmrLoop_Timer();  // loop restart
+    EXPECT_EQ(sys.sys_colors.size(), 1u);
+    EXPECT_EQ(Count("ui: repaint"), 1u);
+    form.mnuStop_Click();
+    // The picture from before the first Play, not the blank of the clear.
+    EXPECT_EQ(Applied(), "C:\\pic.bmp");
+    ASSERT_FALSE(sys.wallpapers.empty());
+    EXPECT_EQ(sys.wallpapers.back().path, "C:\\pic.bmp");
+}
+
+TEST_F(Form1Test, MuteTwiceGivesSoundBackAndIsNotResentForANewFilm) {
+    Start();
+    form.mnuM_Click();
+    EXPECT_TRUE(form.m_blnMuted);
+    form.mnuM_Click();
+    EXPECT_FALSE(form.m_blnMuted);
+    EXPECT_EQ(j, (fake::Journal{"media: SetAudioState 2 1", "media: SetAudioState 2 0"}));
+    form.mnuM_Click();
+    Open(std::string(kFilm));
+    form.mnuStop_Click();
+    Open(std::string(kOther));
+    EXPECT_TRUE(form.m_blnMuted);
+    EXPECT_EQ(Only("media: SetAudio").size(), 3u);
+}
+
+TEST_F(Form1Test, MenuSeeksUseFiveSeconds) {
+    Start();
+    form.mnuFF_Click();
+    form.mnuFR_Click();
+    EXPECT_EQ(j, (fake::Journal{"media: FForward 5", "media: FRewind 5"}));
+}
+
+TEST_F(Form1Test, UnplayableFileIsNotTreatedAsPlaying) {
+    Start();
+    media.nextOpen = OpenResult{263, "The specified device is not open or is not recognized by MCI."};
+    Open(std::string("C:\\Films\\broken.avi"));
+    EXPECT_FALSE(form.m_blnPlaying);
+    EXPECT_FALSE(timer.on);
+    EXPECT_FALSE(registry.WallpaperCleared);
+    EXPECT_EQ(Applied(), "C:\\pic.bmp");
+    ASSERT_EQ(trayApi.Balloons().size(), 1u);
+    EXPECT_EQ(trayApi.Balloons().back(),
+              "broken.avi: The specified device is not open or is not recognized by MCI.");
+    // Nothing to stop afterwards, and the timer never asks about the film.
+    j.clear();
+    form.mnuStop_Click();
+    EXPECT_TRUE(j.empty());
+    // A playable file afterwards plays normally.
+    media.nextOpen = OpenResult{};
+    Open(std::string(kFilm));
+    EXPECT_TRUE(form.m_blnPlaying);
+    EXPECT_TRUE(timer.on);
+}
+
+TEST_F(Form1Test, RestartOfTheLoadedFilmIsNotAFailure) {
+    Start();
+    Open(std::string(kFilm));
+    ASSERT_TRUE(media.openHoldsAlias);
+    form.mnuPlay_Click();
+    EXPECT_TRUE(form.m_blnPlaying);
+    EXPECT_TRUE(timer.on);
+    EXPECT_EQ(trayApi.Balloons().back(), "clip.avi");
+}
+
+TEST_F(Form1Test, FailureBalloonTextIsCutToItsField) {
+    Start();
+    media.nextOpen = OpenResult{275, std::string(400, 'x')};
+    Open(std::string(kFilm));
+    const auto balloons = trayApi.Balloons();
+    ASSERT_FALSE(balloons.empty());
+    EXPECT_EQ(balloons.back().size(), kInfoChars - 1);
+}
+
+// --- tray ----------------------------------------------------------------------
+
+TEST_F(Form1Test, NineLeftClicksCycleTheTips) {
+    Start();
+    for (int i = 0; i < 9; ++i) form.Form_MouseMove(kWmLButtonUp);
+    const std::vector<std::string> expected{"tip101", "tip102", "tip103", "tip104", "tip105",
+                                            "tip106", "tip107", "tip108", "tip101"};
+    EXPECT_EQ(trayApi.Balloons(), expected);
+    EXPECT_EQ(form.m_lngTipIndex, 1);
+    EXPECT_EQ(trayApi.sleeps.back(), 1500u);
+}
+
+TEST_F(Form1Test, RightClickOpensThePopupOtherMessagesDoNothing) {
+    Start();
+    for (std::uint32_t msg : {0x200u, 0x201u, 0x203u, 0x204u, 0x206u}) form.Form_MouseMove(msg);
+    EXPECT_TRUE(j.empty());
+    EXPECT_EQ(form.m_lngTrayMessage, 0x206);
+    form.Form_MouseMove(kWmRButtonUp);
+    EXPECT_EQ(j, (fake::Journal{"ui: popup"}));
+    EXPECT_FALSE(form.m_blnTrayBusy);
+}
+
+TEST_F(Form1Test, NotificationsWhileBusyAreIgnored) {
+    Start();
+    form.m_blnTrayBusy = true;  // as while the popup menu's own loop runs
+    form.Form_MouseMove(kWmRButtonUp);
+    form.Form_MouseMove(kWmLButtonUp);
+    EXPECT_TRUE(j.empty());
+    EXPECT_EQ(form.m_lngTipIndex, 0);
+    EXPECT_EQ(form.m_lngTrayMessage, static_cast<std::int32_t>(kWmLButtonUp));
+}
+
+TEST_F(Form1Test, ExplorerRestartAddsTheIconAndFindsTheNewDesktop) {
+    Start();
+    Open(std::string(kFilm));
+    form.mnuHD_Click();
+    ui.desktop = 0x20020;
+    j.clear();
+    form.OnTaskbarCreated();
+    EXPECT_EQ(j.front(), "tray: add");
+    EXPECT_EQ(form.m_hwndDesktop, 0x20020);
+    EXPECT_EQ(media.hwndParent(), 0x20020);
+    // The running film is reopened on the new desktop window.
+    EXPECT_EQ(Only("media: setCommand"), (fake::Journal{"media: setCommand 1", "media: setCommand 5"}));
+    EXPECT_EQ(Count("media: PlayMEDIAFILE 0"), 1u);
+    EXPECT_TRUE(timer.on);
+    EXPECT_EQ(Applied(), "");  // given back, then cleared again for the reopened film
+    EXPECT_TRUE(registry.WallpaperCleared);
+    // The new desktop window is shown: the toggle starts over.
+    EXPECT_FALSE(form.m_blnDesktopHidden);
+    EXPECT_FALSE(form.Checked(MenuItem::mnuHD));
+}
+
+TEST_F(Form1Test, ExplorerRestartWithNoFilmRunningOnlyReconnects) {
+    Start();
+    Open(std::string(kFilm));
+    form.mnuStop_Click();
+    j.clear();
+    form.OnTaskbarCreated();
+    EXPECT_EQ(Count("media: PlayMEDIAFILE 0"), 0u);
+    EXPECT_EQ(Count("tray: add"), 1u);
+    EXPECT_FALSE(timer.on);
+}
+
+// --- desktop and settings toggles ------------------------------------------
+
+TEST_F(Form1Test, HideDesktopTwiceHidesThenShows) {
+    Start();
+    form.mnuHD_Click();
+    EXPECT_TRUE(form.m_blnDesktopHidden);
+    EXPECT_TRUE(menu.checked[MenuItem::mnuHD]);
+    form.mnuHD_Click();
+    EXPECT_FALSE(menu.checked[MenuItem::mnuHD]);
+    ASSERT_EQ(sys.shows.size(), 2u);
+    EXPECT_EQ(sys.shows[0].window, ui.desktop);
+    EXPECT_EQ(sys.shows[0].command, kSwHide);
+    EXPECT_EQ(sys.shows[1].command, kSwShow);
+}
+
+TEST_F(Form1Test, ShowDesktopDoesNotResetTheHideToggle) {
+    Start();
+    form.mnuHD_Click();  // hide
+    form.mnuSD_Click();  // show; toggle still says hidden
+    EXPECT_TRUE(form.m_blnDesktopHidden);
+    EXPECT_TRUE(form.Checked(MenuItem::mnuHD));
+    EXPECT_TRUE(form.Enabled(MenuItem::mnuHD));
+    EXPECT_FALSE(form.Enabled(MenuItem::mnuSD));
+    EXPECT_EQ(Count("ui: repaint"), 1u);
+    form.mnuHD_Click();  // only unchecks; the desktop stays shown
+    EXPECT_FALSE(form.Checked(MenuItem::mnuHD));
+    form.mnuHD_Click();  // hides again
+    std::vector<std::int32_t> commands;
+    for (const auto& s : sys.shows) commands.push_back(s.command);
+    EXPECT_EQ(commands, (std::vector<std::int32_t>{kSwHide, kSwShow, kSwShow, kSwHide}));
+    EXPECT_TRUE(form.Checked(MenuItem::mnuHD));
+}
+
+TEST_F(Form1Test, StartUpAbsentAtStartIsWrittenThenRemoved) {
+    Start();
+    EXPECT_FALSE(form.Checked(MenuItem::mnuSt));
+    form.mnuSt_Click();
+    EXPECT_TRUE(form.Checked(MenuItem::mnuSt));
+    EXPECT_TRUE(menu.checked[MenuItem::mnuSt]);
+    EXPECT_TRUE(registry.IsStartupSet());
+    form.mnuSt_Click();
+    EXPECT_FALSE(form.Checked(MenuItem::mnuSt));
+    EXPECT_FALSE(registry.IsStartupSet());
+    const std::string shell = reg.Bytes(kHkeyLocalMachine, kWinlogonKey, "Shell");
+    EXPECT_EQ(shell.rfind("explorer.exe", 0), 0u);
+}
+
+TEST_F(Form1Test, StartUpPresentAtStartIsCheckedAndAClickRemovesIt) {
+    registry.SetStartup(true);
+    Start();
+    EXPECT_TRUE(form.Checked(MenuItem::mnuSt));
+    EXPECT_TRUE(menu.checked[MenuItem::mnuSt]);
+    form.mnuSt_Click();
+    EXPECT_FALSE(form.Checked(MenuItem::mnuSt));
+    EXPECT_FALSE(registry.IsStartupSet());
+}
+
+TEST_F(Form1Test, HideShortcutArrowFollowsTheStateReadAtStart) {
+    struct Case {
+        bool lnk, pif;         // IsShortcut present under lnkfile / piffile at start
+        bool checkedAtStart;   // arrow hidden means checked
+    };
+    for (const Case c : {Case{true, true, false}, Case{false, false, true}, Case{true, false, true},
+                         Case{false, true, false}}) {
+        SCOPED_TRACE(testing::Message() << "lnk " << c.lnk << " pif " << c.pif);
+        fake::Journal jj;
+        fake::FakeRegistry r;
+        fake::FakeSystemSettings s;
+        r.AddKey(kHkeyClassesRoot, "lnkfile");
+        r.AddKey(kHkeyClassesRoot, "piffile");
+        if (c.lnk) r.PutRaw(kHkeyClassesRoot, "lnkfile", "IsShortcut", kRegSz, {0});
+        if (c.pif) r.PutRaw(kHkeyClassesRoot, "piffile", "IsShortcut", kRegSz, {0});
+        RegistryMod rm{r, s};
+        DesktopMod dm{s};
+        fake::RecordingPlayer pl{jj};
+        fake::FakeTrayApi ta{jj};
+        Systray st{ta};
+        fake::FakeTimer tm{jj};
+        fake::FakeMenu mn{jj};
+        fake::FakeUi u{jj};
+        fake::FakeDialog dl{jj};
+        fake::FakeHotkeyApi ha{jj};
+        HOTKEYmod hk{ha};
+        Form1 f{Form1Parts{pl, rm, dm, st, tm, mn, u, dl, hk}};
+        ASSERT_TRUE(f.Form_Initialize());
+        f.Form_Load(kSelf);
+        EXPECT_EQ(f.Checked(MenuItem::mnuArrow), c.checkedAtStart);
+        EXPECT_EQ(mn.checked[MenuItem::mnuArrow], c.checkedAtStart);
+
+        f.mnuArrow_Click();
+        const bool hidden = !c.checkedAtStart;
+        EXPECT_EQ(f.Checked(MenuItem::mnuArrow), hidden);
+        EXPECT_EQ(rm.ArrowHidden, hidden);
+        for (const char* key : {"lnkfile", "piffile"})
+            EXPECT_EQ(r.Find(kHkeyClassesRoot, key, "IsShortcut") == nullptr, hidden) << key;
+    }
+}
+
+TEST_F(Form1Test, AboutAndExitGoThroughTheWindowServices) {
+    Start();
+    EXPECT_TRUE(form.OnMenuCommand(MenuItem::mnuAbout));
+    EXPECT_TRUE(form.OnMenuCommand(MenuItem::mnuExit));
+    EXPECT_FALSE(form.OnMenuCommand(MenuItem::mnuCon));
+    EXPECT_EQ(j, (fake::Journal{"ui: about", "ui: close"}));
+}
+
+}  // namespace
+}  // namespace mevra

@@ -1,0 +1,106 @@
+// The tray record: the fields each call sets, the NUL-then-blanks padding of
+// the text fields, and the balloon that clears itself after its time.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include "fakes/ShellFakes.h"
+#include "shell/Systray.h"
+
+namespace mevra {
+namespace {
+
+constexpr Hwnd kOwner = 0x1234;
+constexpr std::intptr_t kIcon = 0x5678;
+
+// The field as bytes: text, NUL, then only blanks to the end.
+template <std::size_t N>
+void ExpectPadded(const char (&field)[N], const std::string& text) {
+    ASSERT_LT(text.size(), N);
+    EXPECT_EQ(std::string(field, text.size()), text);
+    EXPECT_EQ(field[text.size()], '\0');
+    for (std::size_t i = text.size() + 1; i < N; ++i) ASSERT_EQ(field[i], ' ') << "at " << i;
+}
+
+class SystrayTest : public ::testing::Test {
+protected:
+    SystrayTest() { tray.SetOwner(kOwner); }
+    fake::Journal j;
+    fake::FakeTrayApi api{j};
+    Systray tray{api};
+};
+
+TEST_F(SystrayTest, AddAndDeleteSetTheIconFields) {
+    for (bool remove : {false, true}) {
+        tray.SetTrayIcon(kIcon, "Mevra", remove);
+        const auto& sent = api.sent.back();
+        EXPECT_EQ(sent.message, remove ? kNimDelete : kNimAdd);
+        const TrayIconRecord& r = sent.record;
+        EXPECT_EQ(r.cbSize, sizeof(TrayIconRecord));
+        EXPECT_EQ(r.hWnd, kOwner);
+        EXPECT_EQ(r.uID, 1u);
+        EXPECT_EQ(r.uFlags, 7u);
+        EXPECT_EQ(r.uCallbackMessage, 0x200u);
+        EXPECT_EQ(r.hIcon, kIcon);
+        ExpectPadded(r.szTip, "Mevra");
+        EXPECT_EQ(r.dwState, 0u);
+        EXPECT_EQ(r.dwStateMask, 0u);
+        EXPECT_EQ(r.uTimeout, 0u);
+    }
+    if (sizeof(void*) == 4) {
+        EXPECT_EQ(api.sent[0].record.cbSize, 488u);
+    }
+}
+
+TEST_F(SystrayTest, BalloonFillsTheInfoFieldsThenClearsAfterItsTime) {
+    tray.SetTrayIcon(kIcon, "Mevra", false);
+    tray.ShowTrayBalloon("clip.avi", "Mevra", kBalloonInfoFlags, true, 1500);
+    ASSERT_EQ(api.sent.size(), 3u);
+    const TrayIconRecord& shown = api.sent[1].record;
+    EXPECT_EQ(api.sent[1].message, kNimModify);
+    EXPECT_EQ(shown.uFlags, 0x17u);
+    EXPECT_EQ(shown.dwInfoFlags, 0x11u);
+    ExpectPadded(shown.szInfo, "clip.avi");
+    ExpectPadded(shown.szInfoTitle, "Mevra");
+    EXPECT_EQ(api.sleeps, std::vector<std::uint32_t>{1500});
+
+    // The clearing call: same record, empty texts, the tip and icon untouched.
+    const TrayIconRecord& cleared = api.sent[2].record;
+    EXPECT_EQ(api.sent[2].message, kNimModify);
+    EXPECT_EQ(cleared.uFlags, 0x17u);
+    EXPECT_EQ(cleared.dwInfoFlags, 0u);
+    ExpectPadded(cleared.szInfo, "");
+    ExpectPadded(cleared.szInfoTitle, "");
+    ExpectPadded(cleared.szTip, "Mevra");
+    EXPECT_EQ(cleared.hIcon, kIcon);
+    EXPECT_EQ(cleared.uID, 1u);
+    EXPECT_EQ(j, (fake::Journal{"tray: add", "tray: modify clip.avi", "tray: sleep 1500",
+                                "tray: modify "}));
+}
+
+TEST_F(SystrayTest, NoTimeoutMeansNoSleepAndNoClear) {
+    for (std::int32_t timeout : {0, -5}) {
+        api.sent.clear();
+        tray.ShowTrayBalloon("x", "Mevra", kBalloonInfoFlags, true, timeout);
+        EXPECT_EQ(api.sent.size(), 1u);
+    }
+    EXPECT_TRUE(api.sleeps.empty());
+}
+
+TEST_F(SystrayTest, OverlongTextsAreCutAndStillEndWithANul) {
+    tray.SetTrayIcon(kIcon, std::string(300, 't'), false);
+    tray.ShowTrayBalloon(std::string(300, 'i'), std::string(100, 'h'), kBalloonInfoFlags, true, 0);
+    const TrayIconRecord& r = api.sent.back().record;
+    ExpectPadded(r.szTip, std::string(kTipChars - 1, 't'));
+    ExpectPadded(r.szInfo, std::string(kInfoChars - 1, 'i'));
+    ExpectPadded(r.szInfoTitle, std::string(kInfoTitleChars - 1, 'h'));
+}
+
+TEST_F(SystrayTest, ShorterTextLeavesNoRestOfTheLongerOne) {
+    tray.ShowTrayBalloon("a much longer balloon text", "Mevra", kBalloonInfoFlags, true, 0);
+    tray.ShowTrayBalloon("short", "Mevra", kBalloonInfoFlags, true, 0);
+    ExpectPadded(api.sent.back().record.szInfo, "short");
+}
+
+}  // namespace
+}  // namespace mevra
