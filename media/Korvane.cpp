@@ -67,7 +67,7 @@ void KORVANECLASS::SetFilename(const std::string& xFile) { file_ = xFile; }
 
 std::string KORVANECLASS::Filename() const {
     std::string buffer(kShortPathBuffer, '\0');
-    std::uint32_t n = system_.GetShortPathName(file_, buffer.data(), kShortPathBuffer);
+    std::uint32_t n = system_.ShortPathName(file_, buffer.data(), kShortPathBuffer);
     // A count of the buffer's size or more is the size the call would need:
     // nothing was written, and a cut path would name another file.
     if (n == 0 || n >= kShortPathBuffer) return std::string();
@@ -89,18 +89,18 @@ std::string KORVANECLASS::DeviceType() const {
 
 std::uint32_t KORVANECLASS::SendNoReply(const std::string& command) {
     char none[] = "0";
-    return mci_.SendString(command, none, 0);
+    return mci_.SendCommand(command, none, 0);
 }
 
 std::string KORVANECLASS::Query(const std::string& command, std::uint32_t buffer_size) {
     std::string reply(buffer_size, '\0');
-    mci_.SendString(command, reply.data(), buffer_size);
+    mci_.SendCommand(command, reply.data(), buffer_size);
     return reply;
 }
 
 std::string KORVANECLASS::ErrorText(std::uint32_t code) {
     std::string buffer(kSmallBuffer, '\0');
-    mci_.GetErrorString(code, buffer.data(), kSmallBuffer);
+    mci_.ErrorString(code, buffer.data(), kSmallBuffer);
     return buffer.substr(0, buffer.find('\0'));
 }
 
@@ -264,7 +264,7 @@ std::string KORVANECLASS::MoveVideoTo(Hwnd lngHWnd, std::int32_t lngLeft, std::i
                                       std::int32_t margin) {
     if (lngWidth == 0 || lngHeight == 0) {
         Rect rect;
-        if (!system_.GetWindowRect(lngHWnd, rect)) rect = Rect{};
+        if (!system_.WindowRect(lngHWnd, rect)) rect = Rect{};
         lngWidth = CheckedSub32(rect.right, rect.left);
         lngHeight = CheckedSub32(rect.bottom, rect.top);
     }

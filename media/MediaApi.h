@@ -15,10 +15,10 @@ public:
     // mciSendStringA(command, reply, reply_size, no callback window).
     // reply points to at least max(reply_size, 1) characters; a command whose
     // reply is not wanted passes the text "0" with reply_size 0.
-    virtual std::uint32_t SendString(const std::string& command, char* reply,
+    virtual std::uint32_t SendCommand(const std::string& command, char* reply,
                                      std::uint32_t reply_size) = 0;
     // mciGetErrorStringA(code, buffer, buffer_size); false when it fails.
-    virtual bool GetErrorString(std::uint32_t code, char* buffer,
+    virtual bool ErrorString(std::uint32_t code, char* buffer,
                                 std::uint32_t buffer_size) = 0;
 };
 
@@ -29,10 +29,10 @@ public:
     virtual ~MediaSystemApi() = default;
     // GetShortPathNameA(long_path, buffer, buffer_size): the count written
     // (without the NUL), the size needed when the buffer is too small, 0 on failure.
-    virtual std::uint32_t GetShortPathName(const std::string& long_path, char* buffer,
+    virtual std::uint32_t ShortPathName(const std::string& long_path, char* buffer,
                                            std::uint32_t buffer_size) = 0;
-    // GetWindowRect; false (and rect untouched) when it fails.
-    virtual bool GetWindowRect(Hwnd hwnd, Rect& rect) = 0;
+    // GetWindowRect(hwnd); false (and rect untouched) when it fails.
+    virtual bool WindowRect(Hwnd hwnd, Rect& rect) = 0;
     // FindWindowA(NULL, title); 0 when there is no such window.
     virtual Hwnd FindWindowByTitle(const std::string& title) = 0;
     // The user's decimal separator (LOCALE_SDECIMAL), e.g. "." or ",".

@@ -7,16 +7,16 @@ namespace mevra {
 
 class Win32MciApi : public MciApi {
 public:
-    std::uint32_t SendString(const std::string& command, char* reply,
+    std::uint32_t SendCommand(const std::string& command, char* reply,
                              std::uint32_t reply_size) override;
-    bool GetErrorString(std::uint32_t code, char* buffer, std::uint32_t buffer_size) override;
+    bool ErrorString(std::uint32_t code, char* buffer, std::uint32_t buffer_size) override;
 };
 
 class Win32MediaSystemApi : public MediaSystemApi {
 public:
-    std::uint32_t GetShortPathName(const std::string& long_path, char* buffer,
+    std::uint32_t ShortPathName(const std::string& long_path, char* buffer,
                                    std::uint32_t buffer_size) override;
-    bool GetWindowRect(Hwnd hwnd, Rect& rect) override;
+    bool WindowRect(Hwnd hwnd, Rect& rect) override;
     Hwnd FindWindowByTitle(const std::string& title) override;
     std::string DecimalSeparator() override;
 };

@@ -10,21 +10,21 @@ constexpr int kLocaleTextBuffer = 8;  // LOCALE_SDECIMAL holds at most 4 charact
 constexpr char kFallbackSeparator[] = ".";
 }  // namespace
 
-std::uint32_t Win32MciApi::SendString(const std::string& command, char* reply,
+std::uint32_t Win32MciApi::SendCommand(const std::string& command, char* reply,
                                       std::uint32_t reply_size) {
-    return mciSendStringA(command.c_str(), reply, reply_size, nullptr);
+    return ::mciSendStringA(command.c_str(), reply, reply_size, nullptr);
 }
 
-bool Win32MciApi::GetErrorString(std::uint32_t code, char* buffer, std::uint32_t buffer_size) {
-    return mciGetErrorStringA(code, buffer, buffer_size) != FALSE;
+bool Win32MciApi::ErrorString(std::uint32_t code, char* buffer, std::uint32_t buffer_size) {
+    return ::mciGetErrorStringA(code, buffer, buffer_size) != FALSE;
 }
 
-std::uint32_t Win32MediaSystemApi::GetShortPathName(const std::string& long_path, char* buffer,
+std::uint32_t Win32MediaSystemApi::ShortPathName(const std::string& long_path, char* buffer,
                                                     std::uint32_t buffer_size) {
-    return GetShortPathNameA(long_path.c_str(), buffer, buffer_size);
+    return ::GetShortPathNameA(long_path.c_str(), buffer, buffer_size);
 }
 
-bool Win32MediaSystemApi::GetWindowRect(Hwnd hwnd, Rect& rect) {
+bool Win32MediaSystemApi::WindowRect(Hwnd hwnd, Rect& rect) {
     RECT r{};
     if (!::GetWindowRect(reinterpret_cast<HWND>(hwnd), &r)) return false;
     rect.left = r.left;
@@ -35,12 +35,12 @@ bool Win32MediaSystemApi::GetWindowRect(Hwnd hwnd, Rect& rect) {
 }
 
 Hwnd Win32MediaSystemApi::FindWindowByTitle(const std::string& title) {
-    return reinterpret_cast<Hwnd>(FindWindowA(nullptr, title.c_str()));
+    return reinterpret_cast<Hwnd>(::FindWindowA(nullptr, title.c_str()));
 }
 
 std::string Win32MediaSystemApi::DecimalSeparator() {
     char buffer[kLocaleTextBuffer] = {};
-    int n = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, kLocaleTextBuffer);
+    int n = ::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, kLocaleTextBuffer);
     if (n <= 1) return kFallbackSeparator;  // n counts the NUL
     return std::string(buffer, static_cast<std::size_t>(n - 1));
 }

@@ -41,7 +41,7 @@ public:
     }
     void SetErrorText(std::uint32_t code, const std::string& text) { errors_[code] = text; }
 
-    std::uint32_t SendString(const std::string& command, char* reply,
+    std::uint32_t SendCommand(const std::string& command, char* reply,
                              std::uint32_t reply_size) override {
         SentCommand sent{command, reply_size, false, true};
         if (reply_size == 0) {
@@ -72,7 +72,7 @@ public:
         return response.code;
     }
 
-    bool GetErrorString(std::uint32_t code, char* buffer, std::uint32_t buffer_size) override {
+    bool ErrorString(std::uint32_t code, char* buffer, std::uint32_t buffer_size) override {
         error_buffer_sizes.push_back(buffer_size);
         auto e = errors_.find(code);
         if (e == errors_.end() || buffer_size == 0) return false;
@@ -102,7 +102,7 @@ private:
 
 class FakeMediaSystem : public MediaSystemApi {
 public:
-    std::uint32_t GetShortPathName(const std::string& long_path, char* buffer,
+    std::uint32_t ShortPathName(const std::string& long_path, char* buffer,
                                    std::uint32_t buffer_size) override {
         short_path_sizes.push_back(buffer_size);
         auto s = short_paths.find(long_path);
@@ -113,7 +113,7 @@ public:
         std::memcpy(buffer, text.c_str(), text.size() + 1);
         return static_cast<std::uint32_t>(text.size());
     }
-    bool GetWindowRect(Hwnd hwnd, Rect& rect) override {
+    bool WindowRect(Hwnd hwnd, Rect& rect) override {
         auto w = window_rects.find(hwnd);
         if (w == window_rects.end()) return false;
         rect = w->second;
