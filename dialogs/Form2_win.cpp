@@ -1,0 +1,301 @@
+#include "dialogs/Form2_win.h"
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "base/Raii_win.h"
+
+namespace mevra {
+namespace {
+
+constexpr char kAboutClassName[] = "MevraAboutBox";
+constexpr char kStaticClass[] = "STATIC";
+constexpr char kButtonClass[] = "BUTTON";
+// A fixed frame with a close box, like a small dialog.
+constexpr DWORD kAboutStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kAboutExStyle = 0;
+constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
+constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON;
+constexpr int kDefaultDpi = 96;
+constexpr int kMaxDpi = 9600;  // beyond any real screen; keeps the twips arithmetic small
+constexpr UINT kWinExecFirstSuccess = 32;  // WinExec returns 31 or less on failure
+constexpr ColorRef kLabelTextColor = Rgb(16, 0, 16);
+constexpr ColorRef kLinkTextColor = Rgb(0, 0, 255);
+
+class WinExecLauncher : public ProcessLauncher {
+public:
+    bool Start(const std::string& commandLine, int showCommand) override {
+        return WinExec(commandLine.c_str(), static_cast<UINT>(showCommand)) >= kWinExecFirstSuccess;
+    }
+};
+
+// Everything one loaded box holds. Destroyed in the box's WM_NCDESTROY, after its
+// children are gone, so the fonts are no longer selected into any control.
+struct AboutBox {
+    HWND window = nullptr;
+    HWND label1 = nullptr;
+    HWND label2 = nullptr;
+    HWND command1 = nullptr;
+    HWND tooltip = nullptr;
+    HBITMAP background = nullptr;  // Image1's picture: borrowed, never deleted here
+    UniqueFont linkFont;           // Label2's underlined font, made on the first mouse move
+    WndProcSubclass label2Proc;
+    bool loaded = false;
+};
+
+std::unique_ptr<AboutBox> g_box;
+WinExecLauncher g_winExec;
+ProcessLauncher* g_launcher = &g_winExec;
+std::function<void()> g_closedHandler;
+
+int SaneDpi(int dpi) { return dpi > 0 && dpi <= kMaxDpi ? dpi : kDefaultDpi; }
+
+HFONT ControlFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+
+// Repaints the background under a transparent label, then the label itself.
+void RedrawUnder(HWND parent, HWND control) {
+    RECT r{};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    RedrawWindow(parent, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+// Label2_MouseMove: the link becomes underlined and stays so while the box is open.
+void UnderlineLink(AboutBox& box) {
+    if (box.linkFont) return;
+    HFONT current = reinterpret_cast<HFONT>(SendMessageA(box.label2, WM_GETFONT, 0, 0));
+    LOGFONTA lf{};
+    if (!GetObjectA(current ? current : ControlFont(), sizeof lf, &lf)) return;
+    lf.lfUnderline = TRUE;
+    box.linkFont.reset(CreateFontIndirectA(&lf));
+    if (!box.linkFont) return;
+    SendMessageA(box.label2, WM_SETFONT, reinterpret_cast<WPARAM>(box.linkFont.get()), FALSE);
+    RedrawUnder(box.window, box.label2);
+}
+
+bool IsMouseMessage(UINT msg) {
+    switch (msg) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN: case WM_MBUTTONUP:
+        return true;
+    default:
+        return false;
+    }
+}
+
+LRESULT CALLBACK Label2Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    AboutBox* box = g_box.get();
+    WNDPROC prev = box ? box->label2Proc.previous() : nullptr;
+    if (!prev) return DefWindowProcA(hwnd, msg, wp, lp);
+    if (IsMouseMessage(msg) && box->tooltip) {
+        // The tip sees the label's mouse through us rather than by subclassing it too.
+        MSG relayed{hwnd, msg, wp, lp, static_cast<DWORD>(GetMessageTime()), {}};
+        SendMessageA(box->tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+    }
+    if (msg == WM_MOUSEMOVE) UnderlineLink(*box);
+    if (msg == WM_NCDESTROY) box->label2Proc.Restore();
+    return CallWindowProcA(prev, hwnd, msg, wp, lp);
+}
+
+bool PaintBackground(const AboutBox& box, HDC dc) {
+    RECT client{};
+    GetClientRect(box.window, &client);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    if (!box.background) return true;
+    BITMAP bm{};
+    if (!GetObjectA(box.background, sizeof bm, &bm)) return true;
+    UniqueMemDc mem(CreateCompatibleDC(dc));
+    if (!mem) return true;
+    SelectGuard select(mem.get(), box.background);
+    // Drawn at its own size from the top-left corner, as a form's picture is.
+    BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, mem.get(), 0, 0, SRCCOPY);
+    return true;
+}
+
+LRESULT OnCommand(AboutBox& box, WPARAM wp) {
+    const int id = LOWORD(wp);
+    const int code = HIWORD(wp);
+    if (id == kAboutCommand1Id && code == BN_CLICKED) {
+        DestroyWindow(box.window);  // Command1_Click unloads the box
+    } else if (id == kAboutLabel2Id && code == STN_CLICKED) {
+        OpenArtworkLink(*g_launcher);
+    }
+    return 0;
+}
+
+LRESULT CALLBACK AboutWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    AboutBox* box = g_box && g_box->window == hwnd ? g_box.get() : nullptr;
+    if (!box) return DefWindowProcA(hwnd, msg, wp, lp);
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return PaintBackground(*box, reinterpret_cast<HDC>(wp)) ? 1 : 0;
+    case WM_CTLCOLORSTATIC: {
+        // Labels are drawn straight onto the picture.
+        HDC dc = reinterpret_cast<HDC>(wp);
+        SetBkMode(dc, TRANSPARENT);
+        const bool link = reinterpret_cast<HWND>(lp) == box->label2;
+        SetTextColor(dc, link ? kLinkTextColor : kLabelTextColor);
+        return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+    }
+    case WM_COMMAND:
+        return OnCommand(*box, wp);
+    case DM_GETDEFID:
+        return MAKELRESULT(kAboutCommand1Id, DC_HASDEFID);
+    case WM_SETFOCUS:
+        if (box->command1) SetFocus(box->command1);
+        return 0;
+    case WM_NCDESTROY: {
+        const bool wasLoaded = box->loaded;
+        g_box.reset();  // the children are gone by now, so their fonts can go too
+        if (wasLoaded && g_closedHandler) {
+            auto handler = g_closedHandler;  // it may show a new box or change the handler
+            handler();
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+bool RegisterAboutClass(HINSTANCE inst) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExA(inst, kAboutClassName, &wc)) return true;
+    wc = WNDCLASSEXA{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = AboutWndProc;
+    wc.hInstance = inst;
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    wc.lpszClassName = kAboutClassName;
+    return RegisterClassExA(&wc) != 0;
+}
+
+HWND MakeControl(const AboutBox& box, HINSTANCE inst, const char* cls, const std::string& text,
+                 DWORD style, int id, const TwipsBox& twips, int dpiX, int dpiY) {
+    const Rect r = TwipsBoxToPixels(twips, dpiX, dpiY);
+    HWND h = CreateWindowExA(0, cls, text.c_str(), style, r.left, r.top, r.right - r.left,
+                             r.bottom - r.top, box.window,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
+    if (h) SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
+    return h;
+}
+
+HWND MakeTooltip(const AboutBox& box, HINSTANCE inst) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    HWND tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                               box.window, nullptr, inst, nullptr);
+    if (!tip) return nullptr;
+    TOOLINFOA ti{};
+    ti.cbSize = TTTOOLINFOA_V2_SIZE;  // the size every comctl32 version accepts
+    ti.uFlags = TTF_IDISHWND;
+    ti.hwnd = box.window;
+    ti.uId = reinterpret_cast<UINT_PTR>(box.label2);
+    ti.lpszText = const_cast<char*>(kArtworkLinkTip);
+    SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    return tip;
+}
+
+// Form_Load: the window at its size and place, the picture, the icon and the controls.
+HWND LoadAboutBox(HINSTANCE inst, HBITMAP background, HICON icon) {
+    if (!RegisterAboutClass(inst)) return nullptr;
+    int dpiX = kDefaultDpi, dpiY = kDefaultDpi;
+    {
+        WindowDc screen(nullptr);
+        if (screen.get()) {
+            dpiX = SaneDpi(GetDeviceCaps(screen.get(), LOGPIXELSX));
+            dpiY = SaneDpi(GetDeviceCaps(screen.get(), LOGPIXELSY));
+        }
+    }
+    const int clientW = TwipsToPixels(kAboutClientWidthTwips, dpiX);
+    const int clientH = TwipsToPixels(kAboutClientHeightTwips, dpiY);
+    RECT frame{0, 0, clientW, clientH};
+    AdjustWindowRectEx(&frame, kAboutStyle, FALSE, kAboutExStyle);
+
+    g_box = std::make_unique<AboutBox>();
+    AboutBox& box = *g_box;
+    box.background = background;
+    box.window = CreateWindowExA(kAboutExStyle, kAboutClassName, kAboutCaption, kAboutStyle, 0, 0,
+                                 frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                                 nullptr, inst, nullptr);
+    if (!box.window) {
+        g_box.reset();
+        return nullptr;
+    }
+    // Should the frame estimate be off (themes, a window manager), size by the real client.
+    RECT window{}, client{};
+    GetWindowRect(box.window, &window);
+    GetClientRect(box.window, &client);
+    int width = window.right - window.left + clientW - client.right;
+    int height = window.bottom - window.top + clientH - client.bottom;
+    const Origin at = CenteredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                     width, height);
+    SetWindowPos(box.window, nullptr, at.x, at.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+
+    if (icon) {
+        SendMessageA(box.window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+        SendMessageA(box.window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    }
+    box.label1 = MakeControl(box, inst, kStaticClass, AboutText(), kLabelStyle, kAboutLabel1Id,
+                             kLabel1Twips, dpiX, dpiY);
+    box.label2 = MakeControl(box, inst, kStaticClass, kArtworkCredit, kLabelStyle | SS_NOTIFY,
+                             kAboutLabel2Id, kLabel2Twips, dpiX, dpiY);
+    box.command1 = MakeControl(box, inst, kButtonClass, kAboutCloseText, kButtonStyle,
+                               kAboutCommand1Id, kCommand1Twips, dpiX, dpiY);
+    if (box.label2) {
+        box.tooltip = MakeTooltip(box, inst);
+        box.label2Proc = WndProcSubclass(box.label2, Label2Proc);
+    }
+    box.loaded = true;
+    return box.window;
+}
+
+void BringToFront(HWND hwnd) {
+    if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
+    ShowWindow(hwnd, SW_SHOWNORMAL);
+    BringWindowToTop(hwnd);
+    SetForegroundWindow(hwnd);
+}
+
+}  // namespace
+
+HWND ShowAboutBox(HINSTANCE inst, HBITMAP background, HICON icon) {
+    HWND hwnd = AboutBoxWindow();
+    if (!hwnd) hwnd = LoadAboutBox(inst, background, icon);
+    if (!hwnd) return nullptr;
+    BringToFront(hwnd);
+    UpdateWindow(hwnd);
+    return hwnd;
+}
+
+HWND AboutBoxWindow() { return g_box && g_box->loaded ? g_box->window : nullptr; }
+
+bool AboutBoxOpen() { return AboutBoxWindow() != nullptr; }
+
+HWND AboutBoxTooltip() { return g_box && g_box->loaded ? g_box->tooltip : nullptr; }
+
+bool IsAboutBoxMessage(MSG& msg) {
+    HWND box = AboutBoxWindow();
+    if (!box || !(msg.hwnd == box || IsChild(box, msg.hwnd))) return false;
+    return IsDialogMessageA(box, &msg) != FALSE;
+}
+
+void SetAboutBoxClosedHandler(std::function<void()> handler) {
+    g_closedHandler = std::move(handler);
+}
+
+void SetAboutLauncher(ProcessLauncher* launcher) {
+    g_launcher = launcher ? launcher : &g_winExec;
+}
+
+}  // namespace mevra
