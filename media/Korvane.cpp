@@ -1,6 +1,5 @@
 #include "media/Korvane.h"
 
-#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <optional>
@@ -17,7 +16,6 @@ constexpr char kDesktopTitle[] = "Program Manager";
 constexpr char kSuccess[] = "Success";
 constexpr std::int32_t kWsChild = 0x40000000;      // WS_CHILD, the film window's style
 constexpr std::uint32_t kShortPathBuffer = 255;    // characters for GetShortPathNameA
-constexpr std::uint32_t kStatusBuffer = 256;       // status replies
 constexpr std::uint32_t kSmallBuffer = 128;        // the few 128-character replies
 constexpr std::size_t kOpenCommandField = 255;     // the open command's fixed width
 

@@ -54,7 +54,8 @@ private:
                          const std::string& typeDevice);
     void JumpBy(std::int32_t nValue, bool forward);  // FForward / FRewind
     std::uint32_t SendNoReply(const std::string& command);
-    std::string Query(const std::string& command, std::uint32_t buffer_size = 256);
+    static constexpr std::uint32_t kStatusReply = 256;  // status replies, filled with NULs
+    std::string Query(const std::string& command, std::uint32_t buffer_size = kStatusReply);
     std::string ErrorText(std::uint32_t code);
 
     MciApi& mci_;
