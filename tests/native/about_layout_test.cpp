@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -75,27 +74,6 @@ TEST(CenteredOrigin, CentresAndKeepsOversizedWindowsOnScreen) {
         EXPECT_EQ(std::make_pair(o.x, o.y), std::make_pair(c.x, c.y))
             << c.sw << "x" << c.sh << " window " << c.ww << "x" << c.wh;
     }
-}
-
-class RecordingLauncher : public mevra::ProcessLauncher {
-public:
-    bool Start(const std::string& commandLine, int showCommand) override {
-        starts.emplace_back(commandLine, showCommand);
-        return result;
-    }
-    std::vector<std::pair<std::string, int>> starts;
-    bool result = true;
-};
-
-TEST(OpenArtworkLink, StartsExplorerMinimisedOnEveryClick) {
-    RecordingLauncher launcher;
-    launcher.result = false;  // a failed start changes nothing for the next click
-    mevra::OpenArtworkLink(launcher);
-    mevra::OpenArtworkLink(launcher);
-    const std::pair<std::string, int> expected{"explorer.exe http://www.example.org/mevra/art", 2};
-    ASSERT_EQ(launcher.starts.size(), 2u);
-    EXPECT_EQ(launcher.starts[0], expected);
-    EXPECT_EQ(launcher.starts[1], expected);
 }
 
 }  // namespace
