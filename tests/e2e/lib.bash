@@ -1,0 +1,95 @@
+# Helpers for the end-to-end tests: the real Mevra.exe under Wine in a virtual desktop
+# on Xvfb, driven with xdotool and observed from outside (probe.exe, registry, screenshots).
+# Sourced by each tests/e2e/*.sh with the build folder as $1; scripts/test has already
+# started Xvfb (DISPLAY) and the throwaway prefix (WINEPREFIX).
+
+set -euo pipefail
+E2E_BUILD=$(cd "${1:?build folder}" && pwd)
+E2E_NAME=$(basename "$0" .sh)
+E2E_SHOTS=${MEVRA_SHOTS:-$E2E_BUILD/e2e-shots}
+E2E_TMP=$(mktemp -d /tmp/mevra-e2e.XXXXXX)
+E2E_FILMS=$E2E_BUILD/testdata
+mkdir -p "$E2E_SHOTS"
+trap 'e2e_end' EXIT
+
+fail() { echo "FAIL [$E2E_NAME]: $*" >&2; exit 1; }
+note() { echo "  $*"; }
+
+# Runs a Windows program to completion, stdin closed and output through a file: Wine's
+# services must never inherit one of our pipes, or the reader waits for ever.
+wrun() {
+  local out=$E2E_TMP/out.$$
+  wine "$@" </dev/null >"$out" 2>/dev/null || { local rc=$?; cat "$out"; return $rc; }
+  cat "$out"
+}
+
+# Starts a Windows program in the background, fully detached.
+wstart() { wine "$@" </dev/null >/dev/null 2>&1 & }
+
+winpath() { printf 'Z:%s' "$(printf '%s' "$1" | tr '/' '\\')"; }
+
+probe() { wrun "$E2E_BUILD/probe.exe" "$@"; }
+
+reg_get() {  # reg_get 'HKCU\Control Panel\Desktop' Wallpaper -> the data, or nothing
+  wrun reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+    awk -v v="$2" '$1 == v { sub(/^[ \t]*[^ \t]+[ \t]+REG_[A-Z_]+[ \t]*/, ""); print; found=1 } END { exit !found }'
+}
+reg_set() { wrun reg add "$1" /v "$2" /d "$3" /f >/dev/null; }
+reg_del() { wrun reg delete "$1" /v "$2" /f >/dev/null 2>&1 || true; }
+
+# Polls a command until it succeeds: wait_until SECONDS COMMAND...
+wait_until() {
+  local limit=$1; shift
+  local end=$((SECONDS + limit))
+  until "$@" >/dev/null 2>&1; do
+    [ $SECONDS -ge $end ] && return 1
+    sleep 0.3
+  done
+}
+
+# Window lookups through probe.exe; print the first match's hwnd.
+window_by_class() { probe windows | awk -v c="class=$1" '{ for (i = 1; i <= NF; i++) if ($i == c) { sub("hwnd=", "", $2); print $2; exit } }'; }
+window_by_title() { probe windows | grep -F "title=$1" | head -n 1 | sed 's/^top hwnd=\([0-9]*\).*/\1/'; }
+has_window_class() { [ -n "$(window_by_class "$1")" ]; }
+pid_of_window() { probe windows | grep "hwnd=$1 " | sed 's/.* pid=\([0-9]*\).*/\1/'; }
+
+# Every Wine program of the test runs in one virtual desktop of 1024 x 768.
+desktop_up() {
+  reg_set 'HKCU\Software\Wine\Explorer' Desktop Default
+  reg_set 'HKCU\Software\Wine\Explorer\Desktops' Default 1024x768
+  wstart "$E2E_BUILD/progman.exe" "$@"
+  wait_until 30 has_window_class Progman || fail "the stand-in desktop did not start"
+  sleep 1
+}
+
+# The X window of the virtual desktop, which takes the keys.
+x_desktop() { xdotool search --name 'Wine desktop' 2>/dev/null | head -n 1; }
+key() {
+  local w; w=$(x_desktop)
+  [ -n "$w" ] && xdotool windowfocus --sync "$w" 2>/dev/null || true
+  xdotool key --delay 80 "$@"
+  sleep 0.5
+}
+click() {  # click X Y BUTTON
+  xdotool mousemove --sync "$1" "$2" click "${3:-1}"
+  sleep 0.5
+}
+type_text() { xdotool type --delay 40 "$1"; sleep 0.3; }
+
+shot() {  # shot NAME: saves a screenshot of the whole display
+  import -window root "$E2E_SHOTS/$1.png"
+  echo "$E2E_SHOTS/$1.png"
+}
+pixel() {  # pixel FILE X Y -> "R,G,B"
+  convert "$1" -format '%[fx:int(255*p{'"$2"','"$3"'}.r)],%[fx:int(255*p{'"$2"','"$3"'}.g)],%[fx:int(255*p{'"$2"','"$3"'}.b)]' info:; echo
+}
+
+e2e_end() {
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  rm -rf "$E2E_TMP"
+}
+
+# Each test starts from no running Windows program.
+wineserver -k </dev/null >/dev/null 2>&1 || true
+wineserver -p </dev/null >/dev/null 2>&1
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
