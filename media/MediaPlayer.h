@@ -1,0 +1,43 @@
+#pragma once
+// What the shell asks of a media player. KORVANECLASS is the real one; the
+// shell's unit tests use a recording fake.
+#include <cstdint>
+#include <string>
+#include "base/Types.h"
+
+namespace mevra {
+
+// Outcome of the open command that PlayMEDIAFILE sends. code is the MCI
+// result (0 = success); text is "Success" or MCI's message for code.
+struct OpenResult {
+    std::uint32_t code = 0;
+    std::string text = "Success";
+};
+
+// MCIERR_DUPLICATE_ALIAS: the alias already holds a device, as it does when
+// Play or Loop restarts the film that is loaded.
+constexpr std::uint32_t kMciErrDuplicateAlias = 289;
+
+class MediaPlayer {
+public:
+    virtual ~MediaPlayer() = default;
+
+    virtual std::string AliasName() const = 0;
+    virtual void SetAliasName(const std::string& new_AliasName) = 0;
+    virtual Hwnd hwndParent() const = 0;
+    virtual void SethwndParent(Hwnd new_HwndParent) = 0;
+    virtual std::string Filename() const = 0;         // short form
+    virtual void SetFilename(const std::string& xFile) = 0;
+
+    virtual void setCommand(int Cmd, const std::string& sDrive = "", std::int32_t nValue = 0) = 0;
+    // Opens, places and starts the film. Returns the open command's outcome
+    // (callers that follow the original design ignore it). Throws OverflowError
+    // when where * 1000 does not fit 32 bits, after the open and the placement.
+    virtual OpenResult PlayMEDIAFILE(std::int32_t where = 0) = 0;
+    virtual void FForward(std::int32_t nValue) = 0;   // throws OverflowError
+    virtual void FRewind(std::int32_t nValue) = 0;    // throws OverflowError
+    virtual void SetAudioState(std::int32_t stChan, std::int32_t st_pos) = 0;
+    virtual bool THE_ENDOFSONG(std::int32_t fTime) = 0;
+};
+
+}  // namespace mevra
