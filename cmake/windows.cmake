@@ -1,6 +1,6 @@
 # Windows (MinGW): the program, the Win32 adapters and the Wine-run tests.
-# ctest runs the Windows tests through Wine.
-if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
+# From Linux, ctest runs the Windows tests through Wine.
+if(CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/lib/wine-exec)
 endif()
 enable_language(RC)
@@ -44,8 +44,13 @@ foreach(src ${standins})
 endforeach()
 
 option(MEVRA_WIN_TESTS "Build the Windows test executables" ON)
+set(MEVRA_GTEST_SRC /usr/src/googletest CACHE PATH "GoogleTest sources for the Windows tests")
+if(MEVRA_WIN_TESTS AND NOT EXISTS ${MEVRA_GTEST_SRC}/googletest/src/gtest-all.cc)
+  message(STATUS "No GoogleTest sources at ${MEVRA_GTEST_SRC}: building Mevra.exe without its tests")
+  set(MEVRA_WIN_TESTS OFF)
+endif()
 if(MEVRA_WIN_TESTS)
-  set(GTEST_SRC /usr/src/googletest/googletest)
+  set(GTEST_SRC ${MEVRA_GTEST_SRC}/googletest)
   add_library(wgtest STATIC ${GTEST_SRC}/src/gtest-all.cc)
   target_include_directories(wgtest SYSTEM PUBLIC ${GTEST_SRC}/include PRIVATE ${GTEST_SRC})
   add_library(wgtest_main STATIC ${GTEST_SRC}/src/gtest_main.cc)
