@@ -9,6 +9,11 @@
 
 namespace mevra {
 
+// Predefined root keys, as the 32-bit values Windows gives them.
+constexpr std::uint32_t kHkeyClassesRoot = 0x80000000u;
+constexpr std::uint32_t kHkeyCurrentUser = 0x80000001u;
+constexpr std::uint32_t kHkeyLocalMachine = 0x80000002u;
+
 // Result codes and constants of the registry functions.
 constexpr std::int32_t kErrorSuccess = 0;
 constexpr std::int32_t kErrorFileNotFound = 2;

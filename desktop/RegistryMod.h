@@ -5,17 +5,12 @@
 #include <cstdint>
 #include <string>
 #include "base/Types.h"
+#include "desktop/Registry.h"
 #include "desktop/TrimAtNull.h"
 
 namespace mevra {
 
-class Registry;
 class SystemSettings;
-
-// Predefined root keys, as the 32-bit values Windows gives them.
-constexpr std::uint32_t kHkeyClassesRoot = 0x80000000u;
-constexpr std::uint32_t kHkeyCurrentUser = 0x80000001u;
-constexpr std::uint32_t kHkeyLocalMachine = 0x80000002u;
 
 // Where the settings live. The desktop key is read with a trailing backslash
 // and written without one.

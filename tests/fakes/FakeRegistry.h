@@ -140,9 +140,9 @@ private:
     }
     static std::string Label(std::uint32_t hive, const std::string& path) {
         switch (hive) {
-        case kHkeyClassesRootValue: return "HKCR\\" + path;
-        case kHkeyCurrentUserValue: return "HKCU\\" + path;
-        case kHkeyLocalMachineValue: return "HKLM\\" + path;
+        case kHkeyClassesRoot: return "HKCR\\" + path;
+        case kHkeyCurrentUser: return "HKCU\\" + path;
+        case kHkeyLocalMachine: return "HKLM\\" + path;
         default: return std::to_string(hive) + "\\" + path;
         }
     }
@@ -158,10 +158,6 @@ private:
     bool Allowed(const std::string& id, std::uint32_t access) const {
         return !read_only_.count(id) || (access & ~kKeyRead) == 0;
     }
-
-    static constexpr std::uint32_t kHkeyClassesRootValue = 0x80000000u;
-    static constexpr std::uint32_t kHkeyCurrentUserValue = 0x80000001u;
-    static constexpr std::uint32_t kHkeyLocalMachineValue = 0x80000002u;
 
     std::map<std::string, std::map<std::string, Value>> keys_;
     std::map<Key, std::string> handles_;

@@ -314,42 +314,23 @@ TEST_F(StartupWine, WrittenByAProgramInABlankFolder) {
 
 namespace {
 
-// A 2x2 24-bit bitmap, enough for Windows to accept it as a wallpaper.
-std::string WriteBitmap(const std::string& name) {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    const std::string path = std::string(temp) + name;
-    static const unsigned char bmp[] = {
-        'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,
-        40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 16, 0, 0, 0,
-        0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-        0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 255, 255, 255, 0, 0};
-    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f != INVALID_HANDLE_VALUE) {
-        DWORD written = 0;
-        WriteFile(f, bmp, sizeof bmp, &written, nullptr);
-        CloseHandle(f);
-    }
-    return path;
-}
+// Wine takes any path as the wallpaper and stores it; the file need not exist.
+const std::string kBitmap = "C:\\windows\\mevra-tiles.bmp";
 
 struct WallpaperWine : RegistryWine {
     std::optional<RawValue> was[4];
     COLORREF colour_was = 0;
-    std::string bitmap;
 
     void SetUp() override {
         RegistryWine::SetUp();
         if (HasFatalFailure()) return;
         for (int i = 0; i < 4; ++i) was[i] = RawGet(HKEY_CURRENT_USER, kDesk, kDeskValues[i]);
         colour_was = GetSysColor(COLOR_BACKGROUND);
-        bitmap = WriteBitmap("mevra-tiles.bmp");
     }
     void TearDown() override {
         for (int i = 0; i < 4; ++i) RawRestore(HKEY_CURRENT_USER, kDesk, kDeskValues[i], was[i]);
         const INT element = COLOR_BACKGROUND;
         SetSysColors(1, &element, &colour_was);
-        DeleteFileA(bitmap.c_str());
         RegistryWine::TearDown();
     }
     void Put(const char* name, const std::optional<std::string>& text) {
@@ -382,14 +363,14 @@ TEST_F(WallpaperWine, RoundTripsKeepTileAndStyle) {
     for (const auto& c : cases) {
         SCOPED_TRACE("style " + c.style.value_or("<none>") + ", tile " + c.tile.value_or("<none>"));
         mod.WallpaperCleared = false;
-        Put("Wallpaper", bitmap);
+        Put("Wallpaper", kBitmap);
         Put("WallpaperStyle", c.style);
         Put("TileWallpaper", c.tile);
 
         mod.ManageWallpaper(0);
         EXPECT_TRUE(mod.WallpaperCleared);
         EXPECT_EQ(GetSysColor(COLOR_BACKGROUND), RGB(16, 0, 16));
-        EXPECT_NE(Text("Wallpaper"), bitmap);
+        EXPECT_NE(Text("Wallpaper"), kBitmap);
         // Something else touches the style while the film runs.
         Put("WallpaperStyle", std::string("9"));
         Put("TileWallpaper", std::string("9"));
@@ -397,25 +378,17 @@ TEST_F(WallpaperWine, RoundTripsKeepTileAndStyle) {
         mod.ManageWallpaper(2);
         EXPECT_EQ(Text("WallpaperStyle"), c.want_style);
         EXPECT_EQ(Text("TileWallpaper"), c.want_tile);
-        EXPECT_EQ(Text("Wallpaper"), bitmap);
+        EXPECT_EQ(Text("Wallpaper"), kBitmap);
     }
 }
 
-TEST_F(WallpaperWine, ClearStoresABlankAndFallbackPathComesBack) {
+TEST_F(WallpaperWine, EmptyWallpaperFallsBackToOriginalWallpaper) {
     Put("Wallpaper", std::string());
-    Put("OriginalWallpaper", bitmap);
+    Put("OriginalWallpaper", kBitmap);
     Put("WallpaperStyle", std::string("2"));
     Put("TileWallpaper", std::string("0"));
-
-    mod.ClearWallpaper();
-    auto raw = RawGet(HKEY_CURRENT_USER, kDesk, "Wallpaper");
-    ASSERT_TRUE(raw);
-    EXPECT_EQ(raw->type, static_cast<DWORD>(REG_SZ));
-
-    mod.WallpaperCleared = false;
-    Put("Wallpaper", std::string());
     mod.ManageWallpaper(0);
     mod.ManageWallpaper(2);
-    EXPECT_EQ(Text("Wallpaper"), bitmap);
+    EXPECT_EQ(Text("Wallpaper"), kBitmap);
     EXPECT_EQ(Text("WallpaperStyle"), "2");
 }
