@@ -57,7 +57,7 @@ void CDialogEX::ShowOpen(Hwnd owner, const std::string& initialFile,
     record_.initialDir = initialDir;
     record_.title = title;
     record_.flags = kOpenDialogFlags;
-    if (!api_.GetOpenFileName(record_, layout_)) return;
+    if (!api_.RunOpenDialog(record_, layout_)) return;
     lastOpenedFile_ = ChosenPath(record_.file);
 }
 

@@ -49,7 +49,7 @@ struct DialogLayout {
 class FileDialogApi {
 public:
     virtual ~FileDialogApi() = default;
-    virtual bool GetOpenFileName(OpenFileRecord& record, const DialogLayout& layout) = 0;
+    virtual bool RunOpenDialog(OpenFileRecord& record, const DialogLayout& layout) = 0;
 };
 
 // The dialog as the Open command sees it.

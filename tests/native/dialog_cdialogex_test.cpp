@@ -23,7 +23,7 @@ public:
     std::vector<OpenFileRecord> seen;
     std::vector<DialogLayout> layouts;
 
-    bool GetOpenFileName(OpenFileRecord& record, const DialogLayout& layout) override {
+    bool RunOpenDialog(OpenFileRecord& record, const DialogLayout& layout) override {
         seen.push_back(record);
         layouts.push_back(layout);
         Answer a = answers.empty() ? Answer{} : answers.front();

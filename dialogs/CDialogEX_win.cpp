@@ -1,0 +1,205 @@
+#include "dialogs/CDialogEX_win.h"
+
+#include <algorithm>
+#include <cstring>
+#include "base/Raii_win.h"
+
+namespace mevra {
+namespace {
+
+constexpr char kOpenText[] = "Open";
+constexpr int kClassNameChars = 128;
+
+// The module state of the dialog; one dialog at a time, on the UI thread.
+struct DialogState {
+    OPENFILENAMEA record{};  // lives for the whole run
+    char file[kFileBufferChars] = {};
+    char fileTitle[kMaxFileTitle] = {};
+    DialogLayout layout;
+    LONG_PTR bannerId = 0;
+    HWND openButton = nullptr;
+    WNDPROC previousButtonProc = nullptr;
+};
+
+DialogState& State() {
+    static DialogState state;
+    return state;
+}
+
+HWND Banner() { return ToHwnd(State().layout.banner); }
+
+// Puts the banner back in the state it has between dialogs: hidden, without a
+// parent, with its own id.
+void ReturnBanner() {
+    DialogState& s = State();
+    HWND banner = Banner();
+    if (!banner || !IsWindow(banner)) return;
+    if (GetWindowLongPtrA(banner, GWLP_ID) != kBannerControlId) return;  // already returned
+    ShowWindow(banner, SW_HIDE);
+    SetParent(banner, nullptr);
+    SetWindowLongPtrA(banner, GWLP_ID, s.bannerId);
+}
+
+void ReleaseOpenButton() {
+    DialogState& s = State();
+    if (s.openButton && s.previousButtonProc && IsWindow(s.openButton))
+        SetWindowLongPtrA(s.openButton, GWLP_WNDPROC,
+                          reinterpret_cast<LONG_PTR>(s.previousButtonProc));
+    s.openButton = nullptr;
+    s.previousButtonProc = nullptr;
+}
+
+// Gives the dialog its height and centres it by the twips rule.
+void SizeAndCentre(HWND dialog) {
+    const DialogState& s = State();
+    RECT rc{};
+    GetWindowRect(dialog, &rc);
+    const int width = rc.right - rc.left;
+    MoveWindow(dialog, 0, 0, width, s.layout.height, TRUE);
+
+    int dpiX = 96, dpiY = 96;
+    {
+        WindowDc screen(nullptr);
+        if (screen.get()) {
+            dpiX = GetDeviceCaps(screen.get(), LOGPIXELSX);
+            dpiY = GetDeviceCaps(screen.get(), LOGPIXELSY);
+        }
+    }
+    try {
+        const int x = CentredCoordinate(GetSystemMetrics(SM_CXSCREEN), dpiX, width);
+        const int y = CentredCoordinate(GetSystemMetrics(SM_CYSCREEN), dpiY, s.layout.height);
+        SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    } catch (const OverflowError&) {
+        // A screen that size cannot exist; the dialog stays at the corner.
+    }
+}
+
+void OnInitDialog(HWND hwnd) {
+    DialogState& s = State();
+    HWND dialog = GetParent(hwnd);
+
+    ReleaseOpenButton();
+    s.openButton = GetDlgItem(dialog, IDOK);
+    if (s.openButton) {
+        s.previousButtonProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+            s.openButton, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OpenButtonProc)));
+        SetWindowTextA(s.openButton, kOpenText);
+    }
+
+    HWND banner = Banner();
+    if (banner && IsWindow(banner)) {
+        SetParent(banner, dialog);
+        s.bannerId = GetDlgCtrlID(banner);
+        SetWindowLongPtrA(banner, GWLP_ID, kBannerControlId);
+        // The dialog's outer corner in its client coordinates: zero or negative.
+        RECT outer{};
+        GetWindowRect(dialog, &outer);
+        POINT frame{outer.left, outer.top};
+        ScreenToClient(dialog, &frame);
+        RECT own{};
+        GetWindowRect(banner, &own);
+        MoveWindow(banner, s.layout.bannerLeft + frame.x, s.layout.bannerTop + frame.y,
+                   own.right - own.left, own.bottom - own.top, TRUE);
+        ShowWindow(banner, SW_SHOWNORMAL);
+    }
+
+    SetDlgItemTextA(dialog, IDCANCEL, "Cancel");
+    SetDlgItemTextA(dialog, kStc4PlaceLabel, "Place:");
+    SetDlgItemTextA(dialog, kStc3NameLabel, "Name of file:");
+    SetDlgItemTextA(dialog, kStc2TypeLabel, "Type of file:");
+
+    SizeAndCentre(dialog);
+    AdjustDialogControls(hwnd);
+}
+
+}  // namespace
+
+bool Win32FileDialogApi::RunOpenDialog(OpenFileRecord& record, const DialogLayout& layout) {
+    DialogState& s = State();
+    OPENFILENAMEA& r = s.record;
+    // The Windows 2000 size of the record: the hook and Explorer style, nothing newer.
+    r.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    r.hwndOwner = ToHwnd(record.hwndOwner);
+    r.hInstance = GetModuleHandleA(nullptr);
+    r.lpstrFilter = record.filter.c_str();
+    r.nFilterIndex = record.nFilterIndex;
+    std::memset(s.file, 0, sizeof s.file);
+    std::memcpy(s.file, record.file.data(), std::min(record.file.size(), sizeof s.file - 1));
+    r.lpstrFile = s.file;
+    r.nMaxFile = std::min<DWORD>(record.nMaxFile, sizeof s.file);
+    r.lpstrFileTitle = s.fileTitle;
+    r.nMaxFileTitle = std::min<DWORD>(record.nMaxFileTitle, sizeof s.fileTitle);
+    r.lpstrInitialDir = record.initialDir ? record.initialDir->c_str() : nullptr;
+    r.lpstrTitle = record.title.c_str();
+    r.Flags = record.flags;
+    r.lpfnHook = OpenDialogHook;
+    s.layout = layout;
+
+    const bool accepted = GetOpenFileNameA(&r) != FALSE;
+
+    // The texts above belong to the caller; nothing may point at them later.
+    r.lpstrFilter = nullptr;
+    r.lpstrInitialDir = nullptr;
+    r.lpstrTitle = nullptr;
+    // In case the dialog went without its WM_DESTROY reaching the hook.
+    ReturnBanner();
+    ReleaseOpenButton();
+
+    record.file.assign(s.file, sizeof s.file);
+    record.nFilterIndex = r.nFilterIndex;
+    return accepted;
+}
+
+const OPENFILENAMEA& LastDialogRecord() { return State().record; }
+
+UINT_PTR CALLBACK OpenDialogHook(HWND hwnd, UINT msg, WPARAM, LPARAM lParam) {
+    switch (msg) {
+        case WM_INITDIALOG: OnInitDialog(hwnd); break;
+        case WM_NOTIFY:
+            // Some dialog versions lay themselves out after the hook's WM_INITDIALOG
+            // and lose the height; once they are done, size and centre again.
+            if (lParam && reinterpret_cast<const NMHDR*>(lParam)->code == CDN_INITDONE)
+                SizeAndCentre(GetParent(hwnd));
+            break;
+        case WM_DESTROY:
+            ReturnBanner();
+            ReleaseOpenButton();
+            break;
+        default: break;
+    }
+    return 0;  // the dialog's own processing always follows
+}
+
+LRESULT CALLBACK OpenButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    // Whatever the dialog writes, the button keeps reading "Open".
+    if (msg == WM_SETTEXT) lParam = reinterpret_cast<LPARAM>(kOpenText);
+    const WNDPROC previous = State().previousButtonProc;
+    return previous ? CallWindowProcA(previous, hwnd, msg, wParam, lParam)
+                    : DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+void AdjustDialogControls(HWND hwnd) {
+    HWND dialog = GetParent(hwnd);
+    SetWindowStyleBits(dialog, true, WS_EX_TOOLWINDOW, true);
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char cls[kClassNameChars] = {};
+        GetClassNameA(child, cls, kClassNameChars);
+        if (std::strcmp(cls, "Button") != 0) continue;
+        RECT rc{};
+        GetWindowRect(child, &rc);
+        POINT corner{rc.left + kButtonShift, rc.top};
+        ScreenToClient(dialog, &corner);
+        MoveWindow(child, corner.x, corner.y, (rc.right - 1) - rc.left, rc.bottom - rc.top, TRUE);
+    }
+}
+
+void SetWindowStyleBits(HWND hwnd, bool extended, LONG_PTR bits, bool set) {
+    const int index = extended ? GWL_EXSTYLE : GWL_STYLE;
+    LONG_PTR style = GetWindowLongPtrA(hwnd, index);
+    style = set ? (style | bits) : (style & ~bits);
+    SetWindowLongPtrA(hwnd, index, style);
+    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
+}
+
+}  // namespace mevra

@@ -1,0 +1,375 @@
+#include "shell/Form1_win.h"
+
+#include <exception>
+#include "base/Raii_win.h"
+#include "desktop/DesktopMod.h"
+#include "desktop/RegistryMod.h"
+#include "desktop/Registry_win.h"
+#include "desktop/SystemSettings_win.h"
+#include "dialogs/CDialogEX_win.h"
+#include "dialogs/Form2_win.h"
+#include "media/Korvane.h"
+#include "media/MediaApiWin.h"
+#include "menus/modmenu.h"
+#include "resources/resource.h"
+#include "shell/HOTKEYmod_win.h"
+#include "shell/Systray_win.h"
+
+namespace mevra {
+namespace {
+
+constexpr int kTipTextChars = 256;
+constexpr UINT kPopupFlags = TPM_LEFTALIGN | TPM_LEFTBUTTON;
+
+UINT MenuId(MenuItem item) { return kMenuIdBase + static_cast<UINT>(item); }
+
+LRESULT CALLBACK Form1Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+}  // namespace
+
+// The window's Windows parts, each an adapter the portable Form1 talks to.
+class Form1Timer final : public LoopTimer {
+public:
+    explicit Form1Timer(Form1Window::Parts& p) : p_(p) {}
+    void Start(std::uint32_t intervalMs) override;
+    void Stop() override;
+
+private:
+    Form1Window::Parts& p_;
+};
+
+class Form1Menu final : public MenuChecks {
+public:
+    explicit Form1Menu(Form1Window::Parts& p) : p_(p) {}
+    void SetChecked(MenuItem item, bool checked) override;
+    void SetEnabled(MenuItem item, bool enabled) override;
+
+private:
+    Form1Window::Parts& p_;
+};
+
+class Form1Ui final : public ShellUi {
+public:
+    explicit Form1Ui(Form1Window::Parts& p) : p_(p) {}
+    bool AnotherInstanceRunning() override;
+    Hwnd FindDesktopWindow() override;
+    void SetupMenuStyle() override;
+    void InstallMainWindowProc() override;
+    void RemoveMainWindowProc() override;
+    void UnhookMenus() override;
+    void CloseMainWindow() override;
+    std::intptr_t TrayIcon() override;
+    Hwnd BannerWindow() override;
+    void RepaintAll() override;
+    void ShowPopupMenu() override;
+    std::string LoadTip(std::int32_t id) override;
+    void ShowAbout() override;
+
+private:
+    Form1Window::Parts& p_;
+};
+
+struct Form1Window::Parts {
+    Parts(HINSTANCE instance, MediaPlayer* hotkeyMedia) : inst(instance) {
+        hotkeys.m_objHotkeyMedia = hotkeyMedia;
+    }
+
+    HINSTANCE inst;
+    UniqueKernelHandle mutex;
+    HWND hwnd = nullptr;
+    HMENU bar = nullptr, op = nullptr, dt = nullptr;  // owned by the window once set
+    HWND picture2 = nullptr;
+    UniqueBitmap image1, banner;
+    UniqueIcon icon, aboutIcon;
+    UINT taskbarCreated = 0;
+    bool unloaded = false;
+    std::function<void()> onDestroyed;
+
+    Win32Registry registryApi;
+    Win32SystemSettings system;
+    RegistryMod registry{registryApi, system};
+    DesktopMod desktop{system};
+    KORVANECLASS media{Win32Mci(), Win32MediaSystem()};  // m_objMedia
+    Win32TrayApi trayApi;
+    Systray tray{trayApi};
+    Form1Timer timer{*this};
+    Form1Menu menu{*this};
+    Form1Ui ui{*this};
+    Win32FileDialogApi dialogApi;
+    CDialogEX dialog{dialogApi};
+    Win32HotkeyApi hotkeyApi;
+    HOTKEYmod hotkeys{hotkeyApi};
+    Form1 form{Form1Parts{media, registry, desktop, tray, timer, menu, ui, dialog, hotkeys}};
+
+    bool CreateTheWindow();
+    void BuildMenu();
+    void Unload();
+};
+
+// --- adapters ------------------------------------------------------------------
+
+void Form1Timer::Start(std::uint32_t intervalMs) {
+    if (p_.hwnd) SetTimer(p_.hwnd, kLoopTimerId, intervalMs, nullptr);
+}
+
+void Form1Timer::Stop() {
+    if (p_.hwnd) KillTimer(p_.hwnd, kLoopTimerId);
+}
+
+void Form1Menu::SetChecked(MenuItem item, bool checked) {
+    if (!p_.op || item == MenuItem::mnuSD) return;  // Show Desktop is never in the menu
+    CheckMenuItem(p_.op, MenuId(item), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void Form1Menu::SetEnabled(MenuItem item, bool enabled) {
+    if (!p_.op || item == MenuItem::mnuSD) return;
+    EnableMenuItem(p_.op, MenuId(item), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+bool Form1Ui::AnotherInstanceRunning() {
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, kSingleInstanceMutex);
+    const bool exists = GetLastError() == ERROR_ALREADY_EXISTS;
+    UniqueKernelHandle owned(mutex);
+    if (exists) return true;
+    p_.mutex = std::move(owned);  // held until the program ends
+    return false;
+}
+
+Hwnd Form1Ui::FindDesktopWindow() { return FromHwnd(FindWindowA(nullptr, kDesktopWindowTitle)); }
+
+void Form1Ui::SetupMenuStyle() {
+    HookMenus(p_.hwnd, true);
+    ModMenuState& m = modmenu();
+    m.MenuBackPicture = p_.image1.get();
+    m.MenuCustomStyle = false;
+    m.MenuLeftMargin = 28;
+    m.MenuColors.TextColor = Rgb(16, 0, 16);
+    m.MenuCheckColor = 255;
+    m.MenuColors.SelectFill = Rgb(182, 189, 210);
+    m.MenuColors.TextBackColor = Rgb(58, 110, 165);
+    m.MenuColors.SelectTextColor = Rgb(0, 0, 255);
+    m.MenuColors.BarTextColor = 0;
+    m.MenuSelectFrameColor = Rgb(10, 36, 106);
+    m.MenuStyle = 1;
+    m.MenuBitmaps.Add("Open", IDB_OPEN, IDB_OPEN_MASK);
+    m.MenuBitmaps.Add("Mute", IDB_MUTE, IDB_MUTE_MASK);
+    m.MenuBitmaps.Add("Play", IDB_PLAY, IDB_PLAY_MASK);
+    m.MenuBitmaps.Add("Pause", IDB_PAUSE, IDB_PAUSE_MASK);
+    m.MenuBitmaps.Add("FForward", IDB_FFORWARD, IDB_FFORWARD_MASK);
+    m.MenuBitmaps.Add("FRewind", IDB_FREWIND, IDB_FREWIND_MASK);
+    m.MenuBitmaps.Add("Tool", IDB_TOOL, IDB_TOOL_MASK);
+    m.MenuBitmaps.Add("Stop", IDB_STOP, IDB_STOP_MASK);
+}
+
+void Form1Ui::InstallMainWindowProc() {
+    mevra::InstallMainWindowProc(p_.hwnd, p_.form, p_.hotkeys);
+}
+
+void Form1Ui::RemoveMainWindowProc() { mevra::RemoveMainWindowProc(); }
+
+void Form1Ui::UnhookMenus() { mevra::UnhookMenus(p_.hwnd); }
+
+void Form1Ui::CloseMainWindow() {
+    if (p_.hwnd) PostMessageA(p_.hwnd, WM_CLOSE, 0, 0);
+}
+
+std::intptr_t Form1Ui::TrayIcon() { return reinterpret_cast<std::intptr_t>(p_.icon.get()); }
+
+Hwnd Form1Ui::BannerWindow() { return FromHwnd(p_.picture2); }
+
+void Form1Ui::RepaintAll() { InvalidateRect(nullptr, nullptr, TRUE); }
+
+void Form1Ui::ShowPopupMenu() {
+    if (!p_.hwnd || !p_.op) return;
+    POINT at{};
+    GetCursorPos(&at);
+    // Without this the menu would not close when the user clicks elsewhere.
+    SetForegroundWindow(p_.hwnd);
+    TrackPopupMenu(p_.op, kPopupFlags, at.x, at.y, 0, p_.hwnd, nullptr);
+    PostMessageA(p_.hwnd, WM_NULL, 0, 0);
+}
+
+std::string Form1Ui::LoadTip(std::int32_t id) {
+    char text[kTipTextChars] = {};
+    const int n = LoadStringA(p_.inst, static_cast<UINT>(id), text, kTipTextChars);
+    return std::string(text, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+void Form1Ui::ShowAbout() { ShowAboutBox(p_.inst, p_.image1.get(), p_.aboutIcon.get()); }
+
+// --- the window ----------------------------------------------------------------
+
+bool Form1Window::Parts::CreateTheWindow() {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = Form1Proc;
+    wc.hInstance = inst;
+    wc.lpszClassName = kForm1ClassName;
+    wc.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(IDI_MEVRA));
+    if (!RegisterClassExA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+
+    // A tool-window popup that is never shown: no taskbar button, no visible frame.
+    hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, kForm1ClassName, kForm1Title, WS_POPUP, 0, 0, 0, 0,
+                           nullptr, nullptr, inst, this);
+    if (!hwnd) return false;
+    taskbarCreated = RegisterWindowMessageA(kTaskbarCreatedMessage);
+
+    icon.reset(static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(IDI_MEVRA), IMAGE_ICON,
+                                             kTrayIconSize, kTrayIconSize, LR_DEFAULTCOLOR)));
+    aboutIcon.reset(static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(IDI_ABOUT), IMAGE_ICON,
+                                                  kTrayIconSize, kTrayIconSize, LR_DEFAULTCOLOR)));
+    image1.reset(static_cast<HBITMAP>(
+        LoadImageA(inst, MAKEINTRESOURCEA(IDB_IMAGE1), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    banner.reset(static_cast<HBITMAP>(
+        LoadImageA(inst, MAKEINTRESOURCEA(IDB_PICTURE2), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    picture2 = CreateWindowExA(0, "STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_BITMAP, 0, 0,
+                               kPicture2Width, kPicture2Height, hwnd,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPicture2Id)), inst,
+                               nullptr);
+    if (picture2 && banner)
+        SendMessageA(picture2, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner.get()));
+    BuildMenu();
+    return true;
+}
+
+void Form1Window::Parts::BuildMenu() {
+    bar = CreateMenu();
+    op = CreatePopupMenu();
+    dt = CreatePopupMenu();
+    auto item = [](HMENU m, MenuItem it, const char* text, UINT flags = 0) {
+        AppendMenuA(m, MF_STRING | flags, MenuId(it), text);
+    };
+    auto separator = [](HMENU m) { AppendMenuA(m, MF_SEPARATOR, 0, nullptr); };
+
+    item(op, MenuItem::mnuFName, "Open\tCtrl+O");
+    AppendMenuA(op, MF_POPUP, reinterpret_cast<UINT_PTR>(dt), "Options");
+    item(dt, MenuItem::mnuHD, "Hide Desktop\tShift+Del");
+    // mnuSD "Show Desktop" is never visible, so it is not in the menu at all.
+    item(dt, MenuItem::mnuArrow, "Hide Shortcut Arrow");
+    item(dt, MenuItem::mnuloop, "Loop", MF_CHECKED);
+    item(dt, MenuItem::mnuSt, "StartUp");
+    separator(dt);
+    item(dt, MenuItem::mnuAbout, "About");
+    separator(op);
+    item(op, MenuItem::mnuCon, "Control", MF_GRAYED);
+    separator(op);
+    item(op, MenuItem::mnuPlay, "Play");
+    item(op, MenuItem::mnuPause, "Pause");
+    item(op, MenuItem::mnuFF, "FForward");
+    item(op, MenuItem::mnuFR, "FRewind");
+    item(op, MenuItem::mnuStop, "Stop");
+    item(op, MenuItem::mnuM, "Mute");
+    separator(op);
+    item(op, MenuItem::mnuExit, "Exit");
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(op), "Option");
+    SetMenu(hwnd, bar);
+}
+
+void Form1Window::Parts::Unload() {
+    if (unloaded || !hwnd) return;
+    unloaded = true;
+    form.Form_QueryUnload();
+    form.Form_Unload();
+    DestroyWindow(hwnd);
+}
+
+namespace {
+
+LRESULT CALLBACK Form1Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        const auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    auto* p = reinterpret_cast<Form1Window::Parts*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!p) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    // Errors of a command end that command; they never travel into Windows.
+    try {
+        switch (msg) {
+            case WM_COMMAND: {
+                const UINT id = LOWORD(wParam);
+                if (HIWORD(wParam) == 0 && id >= kMenuIdBase &&
+                    id <= MenuId(MenuItem::mnuExit)) {
+                    p->form.OnMenuCommand(static_cast<MenuItem>(id - kMenuIdBase));
+                    return 0;
+                }
+                break;
+            }
+            case kTrayCallbackMessage:
+                p->form.Form_MouseMove(static_cast<std::uint32_t>(lParam));
+                return 0;
+            case WM_TIMER:
+                if (wParam == kLoopTimerId) {
+                    p->form.tmrLoop_Timer();
+                    return 0;
+                }
+                break;
+            case WM_CLOSE:
+                p->Unload();
+                return 0;
+            case WM_ENDSESSION:
+                if (wParam) p->Unload();
+                return 0;
+            case WM_NCDESTROY: {
+                SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+                p->hwnd = nullptr;
+                p->bar = p->op = p->dt = nullptr;  // destroyed with the window
+                if (p->picture2 && !IsWindow(p->picture2)) p->picture2 = nullptr;
+                if (p->onDestroyed) p->onDestroyed();
+                return DefWindowProcA(hwnd, msg, wParam, lParam);
+            }
+            default:
+                if (msg != 0 && msg == p->taskbarCreated) {
+                    p->form.OnTaskbarCreated();
+                    return 0;
+                }
+                break;
+        }
+    } catch (const std::exception&) {
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+// --- Form1Window -------------------------------------------------------------------
+
+Form1Window::Form1Window(HINSTANCE instance, MediaPlayer* hotkeyMedia)
+    : parts_(std::make_unique<Parts>(instance, hotkeyMedia)) {}
+
+Form1Window::~Form1Window() {
+    Parts& p = *parts_;
+    p.onDestroyed = nullptr;
+    if (p.hwnd) {
+        p.Unload();
+        if (p.hwnd) DestroyWindow(p.hwnd);
+    }
+    // The banner may be out on its own after an open dialog.
+    if (p.picture2 && IsWindow(p.picture2)) DestroyWindow(p.picture2);
+}
+
+bool Form1Window::Load() {
+    Parts& p = *parts_;
+    if (!p.form.Form_Initialize()) return false;
+    if (!p.CreateTheWindow()) return false;
+    p.form.Form_Load(FromHwnd(p.hwnd));
+    return true;
+}
+
+void Form1Window::Unload() { parts_->Unload(); }
+
+void Form1Window::SetOnDestroyed(std::function<void()> handler) {
+    parts_->onDestroyed = std::move(handler);
+}
+
+HWND Form1Window::hwnd() const { return parts_->hwnd; }
+HMENU Form1Window::popupMenu() const { return parts_->op; }
+HWND Form1Window::picture2() const { return parts_->picture2; }
+HBITMAP Form1Window::image1() const { return parts_->image1.get(); }
+HICON Form1Window::imgIcon() const { return parts_->icon.get(); }
+Form1& Form1Window::form() { return parts_->form; }
+HOTKEYmod& Form1Window::hotkeys() { return parts_->hotkeys; }
+UINT Form1Window::taskbarCreatedMessage() const { return parts_->taskbarCreated; }
+WNDPROC Form1Window::OwnWindowProc() { return Form1Proc; }
+
+}  // namespace mevra

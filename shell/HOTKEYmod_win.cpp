@@ -1,0 +1,66 @@
+#include "shell/HOTKEYmod_win.h"
+
+#include <exception>
+#include "base/Raii_win.h"
+
+namespace mevra {
+namespace {
+
+struct HotkeyHook {
+    WndProcSubclass subclass;  // keeps m_lngPrevWndProc and restores it
+    HotkeyTarget* form = nullptr;
+    HOTKEYmod* hotkeys = nullptr;
+};
+
+HotkeyHook& Hook() {
+    static HotkeyHook hook;
+    return hook;
+}
+
+}  // namespace
+
+bool Win32HotkeyApi::Register(Hwnd hwnd, std::int32_t id, std::uint32_t modifiers,
+                              std::uint32_t key) {
+    return RegisterHotKey(ToHwnd(hwnd), id, modifiers, key) != FALSE;
+}
+
+bool Win32HotkeyApi::Unregister(Hwnd hwnd, std::int32_t id) {
+    return UnregisterHotKey(ToHwnd(hwnd), id) != FALSE;
+}
+
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    HotkeyHook& hook = Hook();
+    if (msg != WM_HOTKEY) {
+        const WNDPROC previous = hook.subclass.previous();
+        return previous ? CallWindowProcA(previous, hwnd, msg, wParam, lParam)
+                        : DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+    if (hook.form) {
+        // An error must not cross back into Windows; the command simply ends there.
+        try {
+            DispatchHotkey(static_cast<std::int32_t>(wParam), *hook.form,
+                           hook.hotkeys ? hook.hotkeys->m_objHotkeyMedia : nullptr);
+        } catch (const std::exception&) {
+        }
+    }
+    return 0;
+}
+
+void InstallMainWindowProc(HWND hwnd, HotkeyTarget& form, HOTKEYmod& hotkeys) {
+    HotkeyHook& hook = Hook();
+    hook.subclass.Restore();
+    hook.form = &form;
+    hook.hotkeys = &hotkeys;
+    hook.subclass = WndProcSubclass(hwnd, MainWindowProc);
+}
+
+void RemoveMainWindowProc() {
+    HotkeyHook& hook = Hook();
+    hook.subclass.Restore();
+    hook.form = nullptr;
+    hook.hotkeys = nullptr;
+}
+
+WNDPROC PreviousMainWindowProc() { return Hook().subclass.previous(); }
+
+}  // namespace mevra
