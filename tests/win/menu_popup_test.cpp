@@ -145,7 +145,13 @@ TEST(MenuPopup, TrackPopupMenuOnAHiddenHookedWindowDrawsEveryItem) {
     test::Texture texture;
     ProgramMenu menu;
     HWND hwnd = test::MakeHiddenWindow("Mevra test owner");
+    // Like the program: the popup hangs from a one-item menu bar of the hidden window,
+    // which HookMenus converts; the popup must survive that.
+    HMENU bar = CreateMenu();
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu.root), "Option");
+    SetMenu(hwnd, bar);
     HookMenus(hwnd, true);
+    ASSERT_EQ(GetSubMenu(bar, 0), menu.root);
     test::ApplyProgramSettings(texture.bitmap());
     g_engineProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingProc)));
@@ -185,6 +191,9 @@ TEST(MenuPopup, TrackPopupMenuOnAHiddenHookedWindowDrawsEveryItem) {
     EXPECT_EQ(textured, probed);
 
     if (const char* dir = std::getenv("MEVRA_MENU_SHOT")) SaveBmp(shot, std::string(dir) + "\\popup.bmp");
+    SetMenu(hwnd, nullptr);
+    RemoveMenu(bar, 0, MF_BYPOSITION);  // the popup stays with ProgramMenu
+    DestroyMenu(bar);
     DestroyWindow(hwnd);
 }
 
