@@ -7,6 +7,7 @@
 namespace mevra {
 namespace {
 
+// Sums are done in 64 bits and clamped, so absurd extents cannot overflow.
 std::int32_t Saturate(std::int64_t v) {
     constexpr std::int64_t lo = std::numeric_limits<std::int32_t>::min();
     constexpr std::int64_t hi = std::numeric_limits<std::int32_t>::max();
@@ -24,6 +25,7 @@ std::int32_t Half(std::int32_t v) { return Nearest(static_cast<double>(v) / 2.0)
 
 }  // namespace
 
+// Independent of the FPU rounding mode: floor, then decide the half by parity.
 std::int32_t Nearest(double x) {
     if (std::isnan(x)) return 0;
     double f = std::floor(x);
@@ -70,6 +72,7 @@ Size32 MeasuredItemSize(Size32 textExtent, std::int32_t pictureHeight, bool menu
             Saturate(std::int64_t{std::max(pictureHeight, textExtent.cy)} + 6)};
 }
 
+// The system's menu font height is taken as points: -12 at 96 dpi gives a 16-pixel cell.
 std::int32_t MenuFontHeight(std::int32_t lfHeight, std::int32_t logPixelsY) {
     const double ratio = static_cast<double>(logPixelsY) / 72.0;
     return Nearest(-static_cast<double>(lfHeight) * ratio);
@@ -92,6 +95,7 @@ PopupLayout LayoutPopupItem(std::int32_t w, std::int32_t h, std::int32_t leftMar
     return l;
 }
 
+// The etched line is the top edge of this rectangle, about the item's middle.
 Rect SeparatorEdgeRect(std::int32_t w, std::int32_t h, std::int32_t leftMargin) {
     return {leftMargin, Nearest((static_cast<double>(h) - 2.0) / 2.0), w - 5, h - 2};
 }
@@ -101,6 +105,8 @@ SelectionRects LayoutSelection(std::int32_t style, std::int32_t leftMargin, bool
     SelectionRects s;
     s.framed = style == 1;
     const std::int32_t inset = s.framed ? 1 : 0;
+    // Style 1 always starts at 25, framed from 24; the other styles start right of
+    // the margin, or right of the picture cell when there is a picture.
     std::int32_t left = 25;
     if (!s.framed)
         left = Saturate(std::int64_t{leftMargin} + (hasPicture ? PICTURE_CELL_WIDTH : 0) + 1);
@@ -168,6 +174,7 @@ ColorRef PlainBarTextColor(const MenuColorSet& c) {
     return c.TextColor != 0 ? c.TextColor : c.BarTextColor;
 }
 
+// Only the first occurrence counts, so "toolbar" at the very start rules a name out.
 bool IsToolbarClass(const std::string& className) {
     const auto at = className.find("toolbar");
     return at != std::string::npos && at > 0;

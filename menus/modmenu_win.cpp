@@ -93,6 +93,9 @@ bool IsWindowMenu(HMENU menu, LPARAM initLParam) {
     return search.found;
 }
 
+// Installs MenuWindowProc and records the replaced procedure in the window
+// property; a window that already carries the property is left as it is, so the
+// property never ends up pointing at MenuWindowProc itself.
 void Subclass(HWND window) {
     if (!window || !IsWindow(window) || GetPropA(window, ORIG_PROC_PROPERTY)) return;
     const LONG_PTR old =
@@ -117,6 +120,7 @@ void ForgetForm(HWND form) {
     forms.erase(std::remove(forms.begin(), forms.end(), form), forms.end());
 }
 
+// The toolbar's whole window rectangle gets the menu texture, as the menus do.
 void EraseToolbarBackground(HDC dc) {
     HWND window = WindowFromDC(dc);
     RECT wr{};
@@ -134,7 +138,8 @@ bool ErasesAsToolbar(HDC dc) {
     return IsToolbarClass(cls);
 }
 
-// The menu-bar part of a draw: gaps on the target, then the item itself.
+// Menu-bar items fill the gaps the bar leaves right of its rows, directly on the
+// target, and remember themselves for the next item's decision.
 void FillBarGaps(HWND hwnd, const DRAWITEMSTRUCT& di, HBRUSH backBrush) {
     auto& st = modmenu();
     RECT wr{};
@@ -147,6 +152,8 @@ void FillBarGaps(HWND hwnd, const DRAWITEMSTRUCT& di, HBRUSH backBrush) {
     st.LastBarItem = gaps.last;
 }
 
+// A menu-bar item: a raised edge when hot, a framed fill when selected, and the
+// caption centred; no picture and no shortcut.
 void DrawBarItem(HDC mem, int w, int h, const ItemState& state, const std::string& caption) {
     const auto& st = modmenu();
     RECT local{0, 0, w, h};
@@ -186,6 +193,7 @@ void DrawPopupItem(HDC target, HDC mem, int w, int h, const ItemState& state,
     UniqueMemDc colourDc;
     std::optional<SelectGuard> colourSel;
     if (state.checked) {
+        // Loaded twice: one bitmap cannot be selected into two DCs at once.
         image.reset(LoadBitmapA(PictureModule(), kCheckedBitmapName));
         mask.reset(LoadBitmapA(PictureModule(), kCheckedBitmapName));
         const SIZE size = BitmapSize(image.get());
@@ -297,6 +305,7 @@ void HookMenus(HWND form, bool convertMenuBar) {
 }
 
 void UnhookMenus(HWND form) {
+    // Never hooked (or destroyed meanwhile): there is no procedure to put back.
     if (!form || !GetPropA(form, ORIG_PROC_PROPERTY)) return;
     auto& forms = HookedForms();
     const bool known = std::find(forms.begin(), forms.end(), form) != forms.end();
@@ -320,6 +329,7 @@ void UnhookToolbarMenus(HWND control) {
 
 LRESULT CALLBACK MenuWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     const auto previous = reinterpret_cast<WNDPROC>(GetPropA(hwnd, ORIG_PROC_PROPERTY));
+    // Without a recorded procedure (a message after unhooking) Windows' default serves.
     auto passOn = [&]() -> LRESULT {
         return previous ? CallWindowProcA(previous, hwnd, msg, wParam, lParam)
                         : DefWindowProcA(hwnd, msg, wParam, lParam);
@@ -386,7 +396,8 @@ void ConvertMenuBar(HWND form) {
         const UINT id = static_cast<UINT>(BAR_FIRST_ID + p);
         if (!text.empty()) st.MenuCaptions.Replace(MenuItemKey(id, FromHwnd(form)), text);
 
-        // Owner-drawn with the bar's id and item data; state and any drop-down kept.
+        // Owner-drawn with the bar's id and item data. SetMenuItemInfo, unlike
+        // ModifyMenu, keeps the state and the drop-down menu attached to the item.
         MENUITEMINFOA conv{};
         conv.cbSize = sizeof conv;
         conv.fMask = MIIM_FTYPE | MIIM_ID | MIIM_DATA;
@@ -398,6 +409,8 @@ void ConvertMenuBar(HWND form) {
     DrawMenuBar(form);
 }
 
+// Items are read and made owner-drawn again at every opening, so texts the owner
+// changed since the last one are picked up; an empty text keeps the stored one.
 void ConvertPopupMenu(HMENU menu, HWND hwnd, int position) {
     const int count = GetMenuItemCount(menu);
     if (count <= 0) return;
@@ -411,8 +424,10 @@ void ConvertPopupMenu(HMENU menu, HWND hwnd, int position) {
         info.fMask = MIIM_TYPE | MIIM_ID;
         info.dwTypeData = buf;
         info.cch = kTextMaxChars;
+        // An item that cannot be read is not written back with made-up fields.
         if (!GetMenuItemInfoA(menu, static_cast<UINT>(p), TRUE, &info)) continue;
-        const ConvertedItem conv = ConvertItem(info.fType, std::string(buf, strnlen(buf, sizeof buf)));
+        const std::string text(buf, strnlen(buf, sizeof buf));
+        const ConvertedItem conv = ConvertItem(info.fType, text);
         info.fType = conv.type;
         info.fMask = MIIM_TYPE | MIIM_ID;
         info.dwTypeData = buf;
@@ -422,6 +437,8 @@ void ConvertPopupMenu(HMENU menu, HWND hwnd, int position) {
     }
 }
 
+// The system menu font, its height read as points and scaled to the DC's
+// vertical resolution; the custom settings replace weight, style and face.
 HFONT CreateMenuFont(HDC dc) {
     const auto& st = modmenu();
     NONCLIENTMETRICSA metrics{};
@@ -447,6 +464,7 @@ void MeasureMenuItem(HWND hwnd, UINT itemId, ULONG_PTR itemData, SIZE& size) {
     const std::string text = StoredText(itemId, hwnd);
     const std::string measuring = MeasuringText(text);
 
+    // Measured on the hooked window's DC with the same font the drawing uses.
     SIZE ext{0, 0};
     {
         UniqueFont font;  // outlives the DC: deleted after ReleaseDC
