@@ -1,6 +1,9 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <cstring>
+#include <string>
+
 #include "media/MediaApiWin.h"
 
 namespace mevra {
@@ -12,7 +15,14 @@ constexpr char kFallbackSeparator[] = ".";
 
 std::uint32_t Win32MciApi::SendCommand(const std::string& command, char* reply,
                                       std::uint32_t reply_size) {
-    return ::mciSendStringA(command.c_str(), reply, reply_size, nullptr);
+    auto code = ::mciSendStringA(command.c_str(), reply, reply_size, nullptr);
+    // Each command and its outcome goes to the debugger channel: the one way to watch
+    // the film's device from outside the process (DebugView, or Wine's +debugstr).
+    std::string line = "Mevra: mci [" + command.substr(0, command.find_last_not_of(' ') + 1) +
+                       "] -> " + std::to_string(code);
+    if (reply_size > 0 && code == 0) line += " [" + std::string(reply, ::strnlen(reply, reply_size)) + "]";
+    ::OutputDebugStringA(line.c_str());
+    return code;
 }
 
 bool Win32MciApi::ErrorString(std::uint32_t code, char* buffer, std::uint32_t buffer_size) {
