@@ -78,6 +78,7 @@ void Form1::Form_Load(Hwnd self) {
 }
 
 void Form1::Form_QueryUnload() {
+    unloaded_ = true;
     // The hotkey procedure went on last, so it comes off first.
     p_.ui.RemoveMainWindowProc();
     p_.ui.UnhookMenus();
@@ -107,6 +108,9 @@ void Form1::StopFilm() {
 }
 
 void Form1::mnuFName_Click() {
+    // The dialog is modal, but hotkeys still arrive while it is open: a second
+    // one would share (and spoil) the first one's record.
+    if (dialogOpen_) return;
     SetTimer(false);
     if (m_blnPlaying) {
         StopFilm();
@@ -114,7 +118,12 @@ void Form1::mnuFName_Click() {
         p_.registry.WallpaperCleared = false;
     }
     p_.dialog.SetFilter(kMovieFilter);
-    p_.dialog.ShowOpen(hwnd_, "", std::nullopt, kOpenDialogTitle);
+    {
+        FlagGuard open(dialogOpen_);
+        p_.dialog.ShowOpen(hwnd_, "", std::nullopt, kOpenDialogTitle);
+    }
+    // Exit chosen from the tray while the dialog was open: nothing more to play.
+    if (unloaded_) return;
     // After a cancel this is the file accepted earlier, which then plays again.
     filmname = p_.dialog.LastOpenedFile();
     if (!filmname.empty()) mnuPlay_Click();

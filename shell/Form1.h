@@ -122,6 +122,8 @@ private:
     Form1Parts p_;
     Hwnd hwnd_ = 0;
     bool timerOn_ = false;
+    bool dialogOpen_ = false;  // the open dialog is up
+    bool unloaded_ = false;    // the window is being taken down
     // Check marks and enabled states of the items that have them.
     bool hdChecked_ = false, arrowChecked_ = false, loopChecked_ = true, stChecked_ = false;
     bool hdEnabled_ = true, sdEnabled_ = false;

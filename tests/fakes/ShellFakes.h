@@ -4,6 +4,7 @@
 // hotkey registration. They all write into one shared journal, so a test can
 // check the order of what the shell did across all of them.
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -174,6 +175,7 @@ class FakeDialog final : public OpenDialog {
 public:
     explicit FakeDialog(Journal& j) : j_(j) {}
     std::deque<std::optional<std::string>> choices;
+    std::function<void()> whileOpen;  // runs inside ShowOpen, as messages do in its modal loop
     std::string filter, title;
     Hwnd owner = 0, preview = 0;
     std::int32_t previewLeft = 0, previewTop = 0, height = 0;
@@ -191,6 +193,7 @@ public:
         owner = o;
         title = t;
         j_.push_back("dialog: show");
+        if (whileOpen) whileOpen();
         if (choices.empty()) return;
         if (choices.front()) last_ = *choices.front();
         choices.pop_front();

@@ -235,6 +235,29 @@ TEST_F(Form1Test, OpenAnotherFileStopsTheFirstAndPlaysTheSecond) {
     EXPECT_TRUE(registry.WallpaperCleared);
 }
 
+TEST_F(Form1Test, OpenWhileTheDialogIsUpIsIgnored) {
+    Start();
+    dialog.whileOpen = [&] { form.OPENVIDEO(); };  // Ctrl+O pressed again
+    Open(std::string(kFilm));
+    EXPECT_EQ(Count("dialog: show"), 1u);
+    EXPECT_EQ(Count("media: PlayMEDIAFILE 0"), 1u);
+    dialog.whileOpen = nullptr;
+    Open(std::nullopt);  // and the guard is down again afterwards
+    EXPECT_EQ(Count("dialog: show"), 2u);
+}
+
+TEST_F(Form1Test, ExitWhileTheDialogIsUpPlaysNothingAfterwards) {
+    Start();
+    dialog.whileOpen = [&] {
+        form.Form_QueryUnload();
+        form.Form_Unload();
+    };
+    Open(std::string(kFilm));
+    EXPECT_EQ(Count("media: PlayMEDIAFILE 0"), 0u);
+    EXPECT_FALSE(form.m_blnPlaying);
+    EXPECT_FALSE(timer.on);
+}
+
 TEST_F(Form1Test, PauseStopPlayStartsFromTheBeginning) {
     Start();
     Open(std::string(kFilm));
