@@ -28,7 +28,7 @@ wstart() { wine "$@" </dev/null >/dev/null 2>&1 & }
 
 winpath() { printf 'Z:%s' "$(printf '%s' "$1" | tr '/' '\\')"; }
 
-probe() { wrun "$E2E_BUILD/probe.exe" "$@"; }
+probe() { wrun "$E2E_BUILD/probe.exe" "$@" | tr -d '\r'; }
 
 reg_get() {  # reg_get 'HKCU\Control Panel\Desktop' Wallpaper -> the data, or nothing
   wrun reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
@@ -51,6 +51,9 @@ wait_until() {
 window_by_class() { probe windows | awk -v c="class=$1" '{ for (i = 1; i <= NF; i++) if ($i == c) { sub("hwnd=", "", $2); print $2; exit } }'; }
 window_by_title() { probe windows | grep -F "title=$1" | head -n 1 | sed 's/^top hwnd=\([0-9]*\).*/\1/'; }
 has_window_class() { [ -n "$(window_by_class "$1")" ]; }
+has_window_title() { probe windows | grep "title=" | grep -qF -- "$1"; }
+no_window_class() { ! has_window_class "$1"; }
+menu_open() { probe menus | grep -q rect; }
 pid_of_window() { probe windows | grep "hwnd=$1 " | sed 's/.* pid=\([0-9]*\).*/\1/'; }
 
 # Every Wine program of the test runs in one virtual desktop of 1024 x 768.
@@ -93,3 +96,32 @@ e2e_end() {
 wineserver -k </dev/null >/dev/null 2>&1 || true
 wineserver -p </dev/null >/dev/null 2>&1
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+
+# Mevra itself: started from the films folder (where its Open dialog then looks first),
+# with its debugger-channel trace of MCI commands captured in $E2E_TRACE.
+E2E_TRACE=$E2E_TMP/trace.log
+mevra_up() {
+  (cd "$E2E_FILMS" && WINEDEBUG=-all,+debugstr wine "$E2E_BUILD/Mevra.exe" </dev/null >/dev/null 2>>"$E2E_TRACE" &)
+  wait_until 30 has_window_class MevraForm1 || fail "Mevra's main window did not appear"
+  MEVRA_HWND=$(window_by_class MevraForm1)
+  MEVRA_PID=$(pid_of_window "$MEVRA_HWND")
+  sleep 1.5   # the start-up balloon holds the program for a second
+}
+mevra_alive() { [ -n "$(window_by_class MevraForm1)" ]; }
+# MCI commands Mevra sent, one per line, as "command -> code [reply]".
+mci_log() { grep -a -o 'Mevra: mci \[.*' "$E2E_TRACE" | sed 's/^Mevra: mci \[//; s/\\n"$//; s/"$//' || true; }
+mci_count() { mci_log | grep -c -- "$1" || true; }
+wait_mci() {  # wait_mci SECONDS PATTERN [MIN_COUNT]: until the trace holds PATTERN
+  local n=${3:-1}
+  wait_until "$1" bash -c "[ \$(grep -a -c -- '$2' '$E2E_TRACE') -ge $n ]"
+}
+
+# The tray icon sits at the right end of Wine's taskbar.
+tray_xy() { echo "1013 758"; }
+# Opens the tray menu and prints its rectangle "left top right bottom".
+tray_menu() {
+  local xy; xy=$(tray_xy)
+  xdotool mousemove --sync $xy click 3
+  wait_until 10 menu_open || fail "the tray menu did not open"
+  probe menus | head -n 1 | sed 's/.*rect=\([-0-9]*\),\([-0-9]*\),\([-0-9]*\),\([-0-9]*\).*/\1 \2 \3 \4/'
+}

@@ -7,6 +7,7 @@
 //   probe.exe tray HWND            whether a tray icon (uID 1) of that window exists
 //   probe.exe post HWND MSG [WP]   posts a message (numbers in decimal or 0x hex)
 //   probe.exe hotkey MODS VK       whether a hotkey combination is free (1) or held (0)
+//   probe.exe menus                open popup menus (class #32768), top-most first
 #include <windows.h>
 #include <shellapi.h>
 
@@ -36,6 +37,13 @@ BOOL CALLBACK EachTop(HWND h, LPARAM) {
     return TRUE;
 }
 
+BOOL CALLBACK EachMenu(HWND h, LPARAM) {
+    char cls[16] = {};
+    GetClassNameA(h, cls, sizeof(cls));
+    if (!std::strcmp(cls, "#32768") && IsWindowVisible(h)) PrintWindow("menu", h);
+    return TRUE;
+}
+
 BOOL CALLBACK EachChild(HWND h, LPARAM) {
     PrintWindow("child", h);
     return TRUE;
@@ -50,6 +58,10 @@ int main(int argc, char** argv) {
     const char* cmd = argv[1];
     if (!std::strcmp(cmd, "windows")) {
         EnumWindows(EachTop, 0);
+        return 0;
+    }
+    if (!std::strcmp(cmd, "menus")) {
+        EnumWindows(EachMenu, 0);
         return 0;
     }
     if (!std::strcmp(cmd, "tree")) {
