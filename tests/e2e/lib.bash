@@ -12,7 +12,11 @@ E2E_FILMS=$E2E_BUILD/testdata
 mkdir -p "$E2E_SHOTS"
 trap 'e2e_end' EXIT
 
-fail() { echo "FAIL [$E2E_NAME]: $*" >&2; exit 1; }
+fail() {
+  echo "FAIL [$E2E_NAME]: $*" >&2
+  import -window root "$E2E_SHOTS/FAIL-$E2E_NAME.png" 2>/dev/null && echo "  screen at failure: $E2E_SHOTS/FAIL-$E2E_NAME.png" >&2
+  exit 1
+}
 note() { echo "  $*"; }
 
 # Runs a Windows program to completion, stdin closed and output through a file: Wine's
@@ -125,3 +129,28 @@ tray_menu() {
   wait_until 10 menu_open || fail "the tray menu did not open"
   probe menus | head -n 1 | sed 's/.*rect=\([-0-9]*\),\([-0-9]*\),\([-0-9]*\),\([-0-9]*\).*/\1 \2 \3 \4/'
 }
+
+# The tray menu's geometry, as the menu engine measures it with Wine's menu font: items
+# with a picture are 22 pixels high, items without one 21, separators 6; 3 of border.
+ROOT_OPTIONS_DY=42   # centre of "Options", from the root menu's top
+SUB_ROW=21           # submenu rows: Hide Desktop, Hide Shortcut Arrow, Loop, StartUp, -, About
+sub_row_y() { case $2 in 0|1|2|3) echo $(($1 + 3 + SUB_ROW * $2 + 10)) ;; about) echo $(($1 + 3 + SUB_ROW * 4 + 6 + 10)) ;; esac; }
+# Opens the tray menu and its Options submenu; prints the submenu's "left top right bottom".
+options_menu() {
+  local l t r b
+  read -r l t r b < <(tray_menu)
+  xdotool mousemove --sync $((l + 60)) $((t + ROOT_OPTIONS_DY))
+  local n
+  for n in $(seq 30); do
+    [ "$(probe menus | grep -c rect)" -ge 2 ] && break
+    sleep 0.3
+  done
+  probe menus | head -n 1 | sed 's/.*rect=\([-0-9]*\),\([-0-9]*\),\([-0-9]*\),\([-0-9]*\).*/\1 \2 \3 \4/'
+}
+close_menus() { xdotool key Escape; sleep 0.3; xdotool key Escape; sleep 0.5; }
+# Share of red pixels in the picture cell of a menu row: the check mark is red.
+tick_at() {  # tick_at SHOT MENU_LEFT ROW_Y -> 0..1
+  convert "$1" -crop 18x14+$(($2 + 31))+$(($3 - 7)) +repage -fuzz 30% -fill black +opaque red \
+    -fill white -opaque red -format '%[fx:mean]' info:
+}
+has_tick() { awk -v m="$(tick_at "$@")" 'BEGIN { exit !(m > 0.05) }'; }

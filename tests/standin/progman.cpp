@@ -16,6 +16,7 @@
 
 namespace {
 
+constexpr UINT_PTR kTaskbarTimer = 1;
 HBITMAP g_wallpaper = nullptr;
 bool g_tile = false;
 int g_style = 0;
@@ -85,6 +86,17 @@ void PaintDesktop(HWND hwnd, HDC dc) {
     }
 }
 
+// Wine's taskbar appears only with the first tray icon and does not shrink the work area,
+// and a desktop shown again from outside is raised over it: keep the two apart instead.
+void KeepClearOfTaskbar(HWND hwnd) {
+    HWND bar = FindWindowA("Shell_TrayWnd", nullptr);
+    RECT barRect, own;
+    if (!bar || !IsWindowVisible(bar) || !GetWindowRect(bar, &barRect) || !GetWindowRect(hwnd, &own)) return;
+    if (barRect.top > own.top && barRect.top < own.bottom)
+        SetWindowPos(hwnd, nullptr, 0, 0, own.right - own.left, barRect.top - own.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT CALLBACK DesktopProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_PAINT: {
@@ -101,10 +113,17 @@ LRESULT CALLBACK DesktopProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         LoadWallpaper();
         InvalidateRect(hwnd, nullptr, TRUE);
         break;
-    case WM_WINDOWPOSCHANGING:
-        // Stay behind every other window, as a desktop does.
-        reinterpret_cast<WINDOWPOS*>(lp)->hwndInsertAfter = HWND_BOTTOM;
+    case WM_WINDOWPOSCHANGING: {
+        // Stay behind every other window (the taskbar too), as a desktop does, also
+        // when someone shows it again.
+        auto* pos = reinterpret_cast<WINDOWPOS*>(lp);
+        pos->hwndInsertAfter = HWND_BOTTOM;
+        pos->flags &= ~SWP_NOZORDER;
         break;
+    }
+    case WM_TIMER:
+        KeepClearOfTaskbar(hwnd);
+        return 0;
     case WM_CLOSE:
         DestroyWindow(hwnd);
         return 0;
@@ -143,6 +162,7 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR cmd, int) {
     if (!hwnd) return 1;
     SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
+    SetTimer(hwnd, kTaskbarTimer, 300, nullptr);
     if (broadcast)
         PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
 
