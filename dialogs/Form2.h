@@ -9,7 +9,7 @@ namespace mevra {
 inline constexpr char kAboutCaption[] = "About";
 inline constexpr char kAboutVersionLine[] = "Mevra version .90-pre RC1";
 inline constexpr char kAboutPublisherLine[] = "Published by the Mevra developers";
-inline constexpr char kArtworkCredit[] = "Artwork: Mevra project";
+inline constexpr char kArtworkCredit[] = "Art: Mevra team";
 inline constexpr char kArtworkLinkAddress[] = "http://www.example.org/mevra/art";
 inline constexpr char kArtworkLinkTip[] = "Click to Visit";
 inline constexpr char kAboutCloseText[] = "Close";

@@ -138,7 +138,7 @@ TEST_F(AboutBoxTest, ShowsItsTextsIconAndHoverTip) {
         {box, "MevraAboutBox", "About"},
         {Item(kAboutLabel1Id), "Static",
          "Mevra version .90-pre RC1\r\n\r\n\r\nPublished by the Mevra developers"},
-        {Item(kAboutLabel2Id), "Static", "Artwork: Mevra project"},
+        {Item(kAboutLabel2Id), "Static", "Art: Mevra team"},
         {Item(kAboutCommand1Id), "Button", "Close"},
     };
     for (const auto& e : items) {
@@ -147,6 +147,19 @@ TEST_F(AboutBoxTest, ShowsItsTextsIconAndHoverTip) {
         EXPECT_EQ(TextOf(e.h), e.text);
     }
     EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(box, WM_GETICON, ICON_BIG, 0)), icon_);
+
+    // The one-line link must fit its label, or the credit wraps and is cut off.
+    HWND link = Item(kAboutLabel2Id);
+    RECT linkRect{};
+    GetClientRect(link, &linkRect);
+    HDC dc = GetDC(link);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(link, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    const std::string credit = TextOf(link);
+    GetTextExtentPoint32A(dc, credit.c_str(), static_cast<int>(credit.size()), &extent);
+    SelectObject(dc, old);
+    ReleaseDC(link, dc);
+    EXPECT_LE(extent.cx, linkRect.right) << credit;
 
     HWND tip = AboutBoxTooltip();
     ASSERT_NE(tip, nullptr);
