@@ -92,6 +92,13 @@ pixel() {  # pixel FILE X Y -> "R,G,B"
 }
 
 e2e_end() {
+  # Let a running Mevra shut down properly (its film closed, wallpaper back) before the
+  # Wine server goes.
+  local h; h=$(window_by_class MevraForm1 2>/dev/null || true)
+  if [ -n "$h" ]; then
+    probe post "$h" 0x10 >/dev/null 2>&1 || true
+    wait_until 10 no_window_class MevraForm1 || true
+  fi
   wineserver -k </dev/null >/dev/null 2>&1 || true
   rm -rf "$E2E_TMP"
 }
