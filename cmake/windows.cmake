@@ -66,6 +66,6 @@ if(MEVRA_WIN_TESTS)
     target_link_options(win_${name} PRIVATE ${static_link})
     add_test(NAME win_${name} COMMAND win_${name})
     set_tests_properties(win_${name} PROPERTIES TIMEOUT 300
-      ENVIRONMENT "MEVRA_TEST_DATA=${CMAKE_BINARY_DIR}/testdata;MEVRA_BIN=${CMAKE_BINARY_DIR}")
+      ENVIRONMENT "MEVRA_TEST_DATA=${CMAKE_BINARY_DIR}/testdata;MEVRA_BIN=${CMAKE_BINARY_DIR};MEVRA_SHOTS=${CMAKE_BINARY_DIR}/e2e-shots")
   endforeach()
 endif()
