@@ -39,7 +39,9 @@ sleep 2
 probe tree > "$E2E_TMP/tree.txt"
 grep -q "^child .* parent=$progman .*class=MCIQTZ_Window" "$E2E_TMP/tree.txt" ||
   { cat "$E2E_TMP/tree.txt"; fail "no film window on the desktop"; }
-mci_log | grep -q '^put MYPLAYER window at 0 0 1024 768\] -> 0' || fail "the film was not sized over the desktop"
+read -r dl dt dr db < <(probe windows | grep "hwnd=$progman " | sed 's/.*rect=\([-0-9]*\),\([-0-9]*\),\([-0-9]*\),\([-0-9]*\).*/\1 \2 \3 \4/')
+mci_log | grep -q "^put MYPLAYER window at 0 0 $((dr - dl)) $((db - dt))\] -> 0" ||
+  fail "the film was not sized over the desktop ($((dr - dl)) x $((db - dt))): $(mci_log | grep '^put' | tail -n 1)"
 playing=$(shot playing)
 [ "$(pixel "$playing" 400 400)" = "$(pixel "$playing" 432 400)" ] || fail "the wallpaper still shows while the film plays"
 note "film window: $(grep -m1 '^child' "$E2E_TMP/tree.txt")"
