@@ -124,6 +124,13 @@ void Form1::mnuFName_Click() {
     }
     // Exit chosen from the tray while the dialog was open: nothing more to play.
     if (unloaded_) return;
+    // A film started by a hotkey or the tray while the dialog was up holds the
+    // device; the Play below would only restart it instead of the chosen file.
+    if (m_blnPlaying) {
+        StopFilm();
+        m_blnPlaying = false;
+        p_.registry.WallpaperCleared = false;
+    }
     // After a cancel this is the file accepted earlier, which then plays again.
     filmname = p_.dialog.LastOpenedFile();
     if (!filmname.empty()) mnuPlay_Click();

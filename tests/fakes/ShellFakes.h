@@ -29,6 +29,7 @@ public:
     std::deque<bool> endAnswers;  // THE_ENDOFSONG answers, false once used up
     OpenResult nextOpen;          // what the next PlayMEDIAFILE reports
     bool openHoldsAlias = false;  // true after a successful open until "close"
+    std::string loaded;           // the file the device holds, "" when closed
 
     std::string AliasName() const override { return alias_; }
     void SetAliasName(const std::string& a) override { alias_ = a; }
@@ -44,13 +45,19 @@ public:
     }
     void setCommand(int cmd, const std::string& = "", std::int32_t = 0) override {
         Log("setCommand " + std::to_string(cmd));
-        if (cmd == 5) openHoldsAlias = false;
+        if (cmd == 5) {
+            openHoldsAlias = false;
+            loaded.clear();
+        }
     }
     OpenResult PlayMEDIAFILE(std::int32_t where = 0) override {
         Log("PlayMEDIAFILE " + std::to_string(where));
         // A loaded film keeps the alias: the open fails with 289 and the film restarts.
         if (openHoldsAlias) return OpenResult{kMciErrDuplicateAlias, "alias in use"};
-        if (nextOpen.code == 0) openHoldsAlias = true;
+        if (nextOpen.code == 0) {
+            openHoldsAlias = true;
+            loaded = file_;
+        }
         return nextOpen;
     }
     void FForward(std::int32_t n) override { Log("FForward " + std::to_string(n)); }

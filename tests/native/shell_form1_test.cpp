@@ -258,6 +258,18 @@ TEST_F(Form1Test, ExitWhileTheDialogIsUpPlaysNothingAfterwards) {
     EXPECT_FALSE(timer.on);
 }
 
+TEST_F(Form1Test, FilmStartedWhileTheDialogIsUpMakesWayForTheChosenOne) {
+    Start();
+    Open(std::string(kFilm));
+    dialog.whileOpen = [&] { form.Play(); };  // Ctrl+P while choosing
+    Open(std::string(kOther));
+    EXPECT_EQ(media.loaded, kOther);
+    EXPECT_EQ(trayApi.Balloons().back(), "other.mpg");
+    EXPECT_TRUE(form.m_blnPlaying);
+    EXPECT_TRUE(timer.on);
+    EXPECT_TRUE(registry.WallpaperCleared);
+}
+
 TEST_F(Form1Test, PauseStopPlayStartsFromTheBeginning) {
     Start();
     Open(std::string(kFilm));
