@@ -128,7 +128,9 @@ void Form1Menu::SetEnabled(MenuItem item, bool enabled) {
 
 bool Form1Ui::AnotherInstanceRunning() {
     HANDLE mutex = CreateMutexA(nullptr, FALSE, kSingleInstanceMutex);
-    const bool exists = GetLastError() == ERROR_ALREADY_EXISTS;
+    // Access denied: it exists, made by an instance running with more rights.
+    const DWORD error = GetLastError();
+    const bool exists = mutex ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED;
     UniqueKernelHandle owned(mutex);
     if (exists) return true;
     p_.mutex = std::move(owned);  // held until the program ends

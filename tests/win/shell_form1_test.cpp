@@ -217,6 +217,22 @@ TEST_F(Form1WindowTest, SecondInstanceIsRefusedAndTouchesNothing) {
     EXPECT_EQ(FindWindowExA(nullptr, window.hwnd(), kForm1ClassName, nullptr), nullptr);
 }
 
+TEST(SingleInstance, AMutexThisProcessMayNotOpenStillMeansAnotherInstance) {
+    // As an instance started with more rights holds it: an empty access list.
+    SECURITY_DESCRIPTOR sd{};
+    ASSERT_TRUE(InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION));
+    ACL acl{};
+    ASSERT_TRUE(InitializeAcl(&acl, sizeof acl, ACL_REVISION));
+    ASSERT_TRUE(SetSecurityDescriptorDacl(&sd, TRUE, &acl, FALSE));
+    SECURITY_ATTRIBUTES sa{sizeof sa, &sd, FALSE};
+    UniqueKernelHandle held(CreateMutexA(&sa, FALSE, kSingleInstanceMutex));
+    ASSERT_TRUE(held);
+    KORVANECLASS media{Win32Mci(), Win32MediaSystem()};
+    Form1Window second{GetModuleHandleA(nullptr), &media};
+    EXPECT_FALSE(second.Load());
+    EXPECT_EQ(second.hwnd(), nullptr);
+}
+
 TEST_F(Form1WindowTest, MenuEngineGetsItsSettingsAndPictures) {
     const ModMenuState& m = modmenu();
     EXPECT_EQ(m.MenuBackPicture, window.image1());
