@@ -11,7 +11,9 @@ bool HOTKEYmod::AddHotKey(Hwnd hwnd, std::uint32_t modifiers, std::uint16_t key)
 }
 
 void HOTKEYmod::RemoveHotKeys(Hwnd hwnd) {
-    for (std::int32_t id = 1; id <= m_lngHotKeyCount; ++id) api_.Unregister(hwnd, id);
+    // A 64-bit counter, so the loop ends even when the count is the largest 32-bit value.
+    for (std::int64_t id = 1; id <= m_lngHotKeyCount; ++id)
+        api_.Unregister(hwnd, static_cast<std::int32_t>(id));
     m_lngHotKeyCount = 0;
 }
 
