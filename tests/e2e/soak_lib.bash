@@ -25,6 +25,22 @@ focus_desktop() {
 }
 hk() { xdotool key --delay 40 "$@"; }
 
+# press KEYS REGEX N [SECONDS]: presses a hotkey and waits until N trace lines match.
+# Now and then Wine's X driver drops a key while its windows change focus; a press with
+# no effect after SECONDS (8) is made once more, counted in PRESS_REPEATS, and a second
+# miss fails the test.
+PRESS_REPEATS=0
+press() {
+  local keys=$1 regex=$2 n=$3 limit=${4:-8}
+  hk "$keys"
+  wait_mci_n "$limit" "$regex" "$n" && return 0
+  PRESS_REPEATS=$((PRESS_REPEATS + 1))
+  note "no effect of $keys after ${limit} s: pressed again"
+  focus_desktop
+  hk "$keys"
+  wait_mci_n "$limit" "$regex" "$n" || fail "$keys had no effect (waiting for '$regex' x$n)"
+}
+
 # Trace counters: lines of the MCI trace matching an extended regular expression.
 mci_n() { grep -a -c -E -- "Mevra: mci \[$1" "$E2E_TRACE" || true; }
 # wait_mci_n SECONDS REGEX N: until N lines match; polls the file only.
@@ -64,16 +80,68 @@ wallpaper_values() {
     "$(reg_get "$desk" Wallpaper)" "$(reg_get "$desk" TileWallpaper)" "$(reg_get "$desk" WallpaperStyle)"
 }
 
-# A film chosen through Ctrl+O and the open dialog; waits for its play command.
-open_film() {  # open_film NAME
+# A film chosen through Ctrl+O and the open dialog; waits for its play command. The full
+# path is typed: the dialog may start in the folder it was last used in.
+open_film() {  # open_film NAME (in the films folder)
   local plays; plays=$(mci_n 'play MYPLAYER\]')
   focus_desktop
   hk ctrl+o
   wait_until 20 has_window_title 'OPEN MEDIA FILE' || fail "Ctrl+O did not open the dialog"
   sleep 0.8
-  type_text "$1"
+  type_text "$(winpath "$E2E_FILMS/$1")"
   hk Return
   wait_mci_n 30 'play MYPLAYER\]' $((plays + 1)) || fail "no play command after choosing $1"
 }
 
-process_gone() { probe gui "$1" | grep -q 'no process'; }
+# probe gui fails when the process is gone, so its answer is read, not its status.
+process_gone() { [[ "$(probe gui "$1" || true)" == *"no process"* ]]; }
+
+# The soak's own films beside the samples. loop.avi lasts 3 s: the loop timer's first
+# look comes 2 s after a start (1.5 s balloon, then a 500 ms tick), the end counts from
+# 2.5 s on (whole seconds, rounded) and Wine shows the last frame only about 0.5 s before
+# it puts the position back to 0, so 3 s leaves two or three looks inside that window.
+# long.avi lasts 2 minutes, room for 10-second jumps both ways.
+soak_films() {
+  local spec name secs fps
+  for spec in loop:3:25 long:120:10; do
+    IFS=: read -r name secs fps <<<"$spec"
+    [ -f "$E2E_FILMS/$name.avi" ] && continue
+    ffmpeg -loglevel error -y -f lavfi -i "testsrc2=size=160x120:rate=$fps:duration=$secs" \
+      -f lavfi -i "sine=frequency=440:sample_rate=8000:duration=$secs" -ac 1 \
+      -c:v mpeg4 -c:a pcm_s16le "$E2E_TMP/$name.avi" && mv "$E2E_TMP/$name.avi" "$E2E_FILMS/$name.avi" ||
+      fail "could not make $name.avi"
+  done
+}
+
+# The user's wallpaper: a tiled 64-pixel tile, blue and sand. Sets WALLPAPER_ORIGINALS.
+user_wallpaper() {
+  convert -size 32x64 xc:'#3a6ea5' -size 32x64 xc:'#e0c080' +append BMP3:"$E2E_TMP/wall.bmp"
+  local desk='HKCU\Control Panel\Desktop'
+  reg_set "$desk" Wallpaper "$(winpath "$E2E_TMP/wall.bmp")"
+  reg_set "$desk" TileWallpaper 1
+  reg_set "$desk" WallpaperStyle 0
+  WALLPAPER_ORIGINALS=$(wallpaper_values)
+}
+wallpaper_is_users() {  # wallpaper_is_users WHEN
+  local now; now=$(wallpaper_values)
+  [ "$now" = "$WALLPAPER_ORIGINALS" ] || fail "wallpaper values $1: '$now', the user's were '$WALLPAPER_ORIGINALS'"
+}
+wallpaper_cleared() { [ "$(reg_get 'HKCU\Control Panel\Desktop' Wallpaper | tr -d ' ')" = "" ]; }
+
+plays() { mci_n 'play MYPLAYER\]'; }
+closes() { mci_n 'close MYPLAYER\] -> 0'; }
+stop_film() { press ctrl+s 'close MYPLAYER\] -> 0' $(($(closes) + 1)); }
+
+# Ends Mevra with its Exit command and checks what it leaves: no process, no open device,
+# the user's wallpaper. The next run's trace starts empty.
+mevra_down() {
+  probe post "$MEVRA_HWND" 0x111 1015 >/dev/null
+  wait_until 20 process_gone "$MEVRA_PID" || fail "Exit did not end Mevra"
+  local balance; balance=$(mci_balance)
+  [ "$(count_of open_at_end "$balance")" = 0 ] || fail "Exit left the film's device open: $balance"
+  wallpaper_is_users "after Exit"
+  : >"$E2E_TRACE"
+}
+
+# The MCI trace is kept beside the screenshots, for reading after a failure.
+trap 'cp "$E2E_TRACE" "$E2E_SHOTS/$E2E_NAME-trace.log" 2>/dev/null; e2e_end' EXIT

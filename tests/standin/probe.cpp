@@ -3,19 +3,29 @@
 //
 //   probe.exe windows              top-level windows: hwnd, pid, visible, class, title
 //   probe.exe tree                 the "Program Manager" window and its children
-//   probe.exe gui PID              GDI and USER object counts of a process
+//   probe.exe gui PID              GDI and USER object counts of a process (see Gui below)
 //   probe.exe tray HWND            whether a tray icon (uID 1) of that window exists
-//   probe.exe post HWND MSG [WP]   posts a message (numbers in decimal or 0x hex)
+//   probe.exe post HWND MSG [WP [LP]]  posts a message (numbers in decimal or 0x hex)
 //   probe.exe hotkey MODS VK       whether a hotkey combination is free (1) or held (0)
+//   probe.exe hold MODS VK SECONDS holds a hotkey for a while, as another program would
 //   probe.exe menus                open popup menus (class #32768), top-most first
+//   probe.exe menucycle N X Y DY   N times: right click at X,Y (the tray icon), hover the
+//                                  item DY pixels below the menu's top so its submenu
+//                                  opens, then close both by clicking outside them
 #include <windows.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace {
+
+constexpr int kHoldHotkeyId = 0x7001;
+constexpr int kPollMs = 15;
 
 void PrintWindow(const char* tag, HWND h) {
     char cls[128] = {}, title[256] = {};
@@ -37,10 +47,14 @@ BOOL CALLBACK EachTop(HWND h, LPARAM) {
     return TRUE;
 }
 
-BOOL CALLBACK EachMenu(HWND h, LPARAM) {
+bool IsOpenMenu(HWND h) {
     char cls[16] = {};
     GetClassNameA(h, cls, sizeof(cls));
-    if (!std::strcmp(cls, "#32768") && IsWindowVisible(h)) PrintWindow("menu", h);
+    return !std::strcmp(cls, "#32768") && IsWindowVisible(h);
+}
+
+BOOL CALLBACK EachMenu(HWND h, LPARAM) {
+    if (IsOpenMenu(h)) PrintWindow("menu", h);
     return TRUE;
 }
 
@@ -50,6 +64,218 @@ BOOL CALLBACK EachChild(HWND h, LPARAM) {
 }
 
 ULONG_PTR Number(const char* s) { return static_cast<ULONG_PTR>(std::strtoull(s, nullptr, 0)); }
+
+// --- object counts of another process -------------------------------------------
+
+// Live entries of the process's GDI handle table, the one its PEB points to. Wine 8 keeps
+// one table per process (stock objects included): 24-byte entries, the object type in
+// byte 14, 0 once the object is deleted. Returns -1 when the table cannot be read.
+long CountGdiTable(HANDLE process) {
+    using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    struct { LONG_PTR exitStatus; ULONG_PTR peb; ULONG_PTR rest[4]; } basic{};
+    if (!query || query(process, 0, &basic, sizeof basic, nullptr) != 0 || !basic.peb) return -1;
+    constexpr ULONG_PTR kPebGdiTable = sizeof(void*) == 4 ? 0x94 : 0xf8;
+    ULONG_PTR table = 0;
+    SIZE_T got = 0;
+    if (!ReadProcessMemory(process, reinterpret_cast<void*>(basic.peb + kPebGdiTable), &table,
+                           sizeof table, &got) || !table)
+        return -1;
+    constexpr size_t kEntries = 0x10000, kEntrySize = 24, kTypeByte = 14;
+    std::vector<unsigned char> entries(kEntries * kEntrySize);
+    if (!ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(), entries.size(),
+                           &got) || got != entries.size())
+        return -1;
+    long live = 0;
+    for (size_t i = 0; i < kEntries; ++i) live += entries[i * kEntrySize + kTypeByte] != 0;
+    return live;
+}
+
+struct UserCount {
+    DWORD pid;
+    long windows = 0;
+    long menus = 0;
+};
+
+void CountWindow(HWND h, UserCount& c) {
+    ++c.windows;
+    // Child windows carry an id where a menu would be.
+    if (!(GetWindowLongPtrA(h, GWL_STYLE) & WS_CHILD) && GetMenu(h)) ++c.menus;
+}
+
+BOOL CALLBACK EachDescendant(HWND h, LPARAM lp) {
+    CountWindow(h, *reinterpret_cast<UserCount*>(lp));
+    return TRUE;
+}
+
+void CountTree(HWND top, UserCount& c) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(top, &pid);
+    if (pid != c.pid) return;
+    CountWindow(top, c);
+    EnumChildWindows(top, EachDescendant, reinterpret_cast<LPARAM>(&c));
+}
+
+BOOL CALLBACK EachTopOf(HWND h, LPARAM lp) {
+    CountTree(h, *reinterpret_cast<UserCount*>(lp));
+    return TRUE;
+}
+
+// USER objects that can be seen from outside the process: its windows (top-level ones,
+// their descendants, message-only ones) and the menus those windows carry. Menus below
+// them, icons, cursors and hooks live in per-process tables under Wine that no call
+// reaches from another process, so they are not in the count.
+UserCount CountUser(DWORD pid) {
+    UserCount c{pid};
+    EnumWindows(EachTopOf, reinterpret_cast<LPARAM>(&c));
+    for (HWND h = FindWindowExA(HWND_MESSAGE, nullptr, nullptr, nullptr); h;
+         h = FindWindowExA(HWND_MESSAGE, h, nullptr, nullptr))
+        CountTree(h, c);
+    return c;
+}
+
+long CountThreads(DWORD pid) {
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snap == INVALID_HANDLE_VALUE) return -1;
+    long n = 0;
+    THREADENTRY32 te{};
+    te.dwSize = sizeof te;
+    for (BOOL ok = Thread32First(snap, &te); ok; ok = Thread32Next(snap, &te))
+        n += te.th32OwnerProcessID == pid;
+    CloseHandle(snap);
+    return n;
+}
+
+int Gui(DWORD pid) {
+    HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    DWORD code = 0;
+    if (!p || !GetExitCodeProcess(p, &code) || code != STILL_ACTIVE) {
+        if (p) CloseHandle(p);
+        std::printf("no process\n");
+        return 1;
+    }
+    // Windows answers these itself; Wine 8 answers 0, so there the counts are ours.
+    long gdi = static_cast<long>(GetGuiResources(p, GR_GDIOBJECTS));
+    long user = static_cast<long>(GetGuiResources(p, GR_USEROBJECTS));
+    const UserCount u = CountUser(pid);
+    if (gdi == 0) gdi = CountGdiTable(p);
+    if (user == 0) user = u.windows + u.menus;
+    std::printf("gdi=%ld user=%ld windows=%ld menus=%ld threads=%ld\n", gdi, user, u.windows,
+                u.menus, CountThreads(pid));
+    CloseHandle(p);
+    return 0;
+}
+
+// --- input -----------------------------------------------------------------------
+
+void Mouse(int x, int y, DWORD buttons) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    in.mi.dx = (x * 65535 + w / 2) / (w - 1);
+    in.mi.dy = (y * 65535 + h / 2) / (h - 1);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
+    SendInput(1, &in, sizeof in);
+}
+
+void Click(int x, int y, DWORD down, DWORD up) {
+    Mouse(x, y, 0);
+    Sleep(30);
+    Mouse(x, y, down);
+    Sleep(30);
+    Mouse(x, y, up);
+}
+
+struct MenuScan {
+    int count = 0;
+    RECT first{};  // the top-most one
+};
+
+BOOL CALLBACK EachOpenMenu(HWND h, LPARAM lp) {
+    auto& s = *reinterpret_cast<MenuScan*>(lp);
+    if (!IsOpenMenu(h)) return TRUE;
+    if (s.count++ == 0) GetWindowRect(h, &s.first);
+    return TRUE;
+}
+
+MenuScan OpenMenus() {
+    MenuScan s;
+    EnumWindows(EachOpenMenu, reinterpret_cast<LPARAM>(&s));
+    return s;
+}
+
+// Polls until exactly `count` menus are open; returns the milliseconds it took or -1.
+long WaitMenus(int count, DWORD timeoutMs, MenuScan* seen = nullptr) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MenuScan s = OpenMenus();
+        if (s.count == count) {
+            if (seen) *seen = s;
+            return static_cast<long>(GetTickCount() - start);
+        }
+        if (GetTickCount() - start > timeoutMs) return -1;
+        Sleep(kPollMs);
+    }
+}
+
+// The tray menu opened and closed over and over, its Options submenu shown each time.
+// A round that fails is reported and cleared away so that the next one starts clean.
+int MenuCycle(int rounds, int trayX, int trayY, int optionsDy) {
+    constexpr DWORD kOpenTimeoutMs = 15000;  // Mevra may be asleep under a balloon
+    constexpr DWORD kStepTimeoutMs = 5000;
+    constexpr int kOutsideX = 600, kOutsideY = 758;  // bare taskbar: a click on the desktop would raise it
+    int ok = 0, failed = 0;
+    long worst = 0, total = 0;
+    for (int i = 1; i <= rounds; ++i) {
+        const DWORD start = GetTickCount();
+        const char* failure = nullptr;
+        MenuScan root;
+        Click(trayX, trayY, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+        if (WaitMenus(1, kOpenTimeoutMs, &root) < 0) {
+            failure = "the menu did not open";
+        } else {
+            Mouse(root.first.left + 60, root.first.top + optionsDy - 4, 0);
+            Sleep(20);
+            Mouse(root.first.left + 60, root.first.top + optionsDy, 0);
+            if (WaitMenus(2, kStepTimeoutMs) < 0) failure = "the submenu did not open";
+        }
+        Click(kOutsideX, kOutsideY, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+        if (WaitMenus(0, kStepTimeoutMs) < 0) {
+            if (!failure) failure = "the menus did not close";
+            Click(kOutsideX, kOutsideY, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+            WaitMenus(0, kStepTimeoutMs);
+        }
+        const long took = static_cast<long>(GetTickCount() - start);
+        if (failure) {
+            ++failed;
+            std::printf("round %d: %s\n", i, failure);
+            std::fflush(stdout);
+        } else {
+            ++ok;
+            total += took;
+            worst = std::max(worst, took);
+        }
+    }
+    std::printf("rounds=%d ok=%d failed=%d avg_ms=%ld max_ms=%ld\n", rounds, ok, failed,
+                ok ? total / ok : 0, worst);
+    return failed ? 1 : 0;
+}
+
+// Registers a hotkey and keeps it, answering messages, for the given seconds.
+int Hold(UINT mods, UINT vk, DWORD seconds) {
+    const BOOL held = RegisterHotKey(nullptr, kHoldHotkeyId, mods, vk);
+    std::printf("held=%d\n", held ? 1 : 0);
+    std::fflush(stdout);
+    const DWORD end = GetTickCount() + seconds * 1000;
+    while (GetTickCount() < end) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+    if (held) UnregisterHotKey(nullptr, kHoldHotkeyId);
+    return held ? 0 : 1;
+}
 
 }  // namespace
 
@@ -71,13 +297,7 @@ int main(int argc, char** argv) {
         EnumChildWindows(desk, EachChild, 0);
         return 0;
     }
-    if (!std::strcmp(cmd, "gui") && argc > 2) {
-        HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, static_cast<DWORD>(Number(argv[2])));
-        if (!p) { std::printf("no process\n"); return 1; }
-        std::printf("gdi=%lu user=%lu\n", GetGuiResources(p, GR_GDIOBJECTS), GetGuiResources(p, GR_USEROBJECTS));
-        CloseHandle(p);
-        return 0;
-    }
+    if (!std::strcmp(cmd, "gui") && argc > 2) return Gui(static_cast<DWORD>(Number(argv[2])));
     if (!std::strcmp(cmd, "tray") && argc > 2) {
         NOTIFYICONDATAA nid = {};
         nid.cbSize = sizeof(nid);
@@ -89,7 +309,8 @@ int main(int argc, char** argv) {
     }
     if (!std::strcmp(cmd, "post") && argc > 3) {
         WPARAM wp = argc > 4 ? Number(argv[4]) : 0;
-        BOOL ok = PostMessageA(reinterpret_cast<HWND>(Number(argv[2])), static_cast<UINT>(Number(argv[3])), wp, 0);
+        LPARAM lp = argc > 5 ? static_cast<LPARAM>(Number(argv[5])) : 0;
+        BOOL ok = PostMessageA(reinterpret_cast<HWND>(Number(argv[2])), static_cast<UINT>(Number(argv[3])), wp, lp);
         return ok ? 0 : 1;
     }
     if (!std::strcmp(cmd, "hotkey") && argc > 3) {
@@ -98,5 +319,11 @@ int main(int argc, char** argv) {
         std::printf("free=%d\n", free ? 1 : 0);
         return 0;
     }
+    if (!std::strcmp(cmd, "hold") && argc > 4)
+        return Hold(static_cast<UINT>(Number(argv[2])), static_cast<UINT>(Number(argv[3])),
+                    static_cast<DWORD>(Number(argv[4])));
+    if (!std::strcmp(cmd, "menucycle") && argc > 5)
+        return MenuCycle(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]),
+                         std::atoi(argv[5]));
     return 2;
 }
