@@ -5,8 +5,10 @@ if(CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
 endif()
 enable_language(RC)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/resources")
-# Static runtime: Mevra.exe imports nothing but Windows' own DLLs.
-set(static_link -static -static-libgcc -static-libstdc++)
+# Static runtime: Mevra.exe imports nothing but Windows' own DLLs. Unused code is
+# dropped and release builds are stripped, to keep the program small.
+add_compile_options(-ffunction-sections -fdata-sections)
+set(static_link -static -static-libgcc -static-libstdc++ -Wl,--gc-sections $<$<CONFIG:Release>:-s>)
 set(win_libs winmm comdlg32 comctl32 shell32 user32 gdi32 advapi32 kernel32)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501)
 
