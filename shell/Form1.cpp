@@ -154,7 +154,11 @@ void Form1::mnuPlay_Click() {
     OpenResult opened;
     Step([&] { opened = p_.media.PlayMEDIAFILE(); });
     if (opened.code != 0 && opened.code != kMciErrDuplicateAlias) {
-        // Nothing plays: give the wallpaper back, keep the timer off and say why.
+        // Nothing is to play: a film still loaded under the alias (its file deleted
+        // since, say) was just restarted by the commands after the open, so stop and
+        // close it; then give the wallpaper back, keep the timer off and say why.
+        Step([&] { p_.media.setCommand(kCmdStop); });
+        Step([&] { p_.media.setCommand(kCmdClose); });
         Step([&] {
             if (p_.registry.WallpaperCleared) {
                 p_.registry.ManageWallpaper(kWallpaperRestore);

@@ -30,6 +30,7 @@ public:
     OpenResult nextOpen;          // what the next PlayMEDIAFILE reports
     bool openHoldsAlias = false;  // true after a successful open until "close"
     std::string loaded;           // the file the device holds, "" when closed
+    bool openFailsEvenIfHeld = false;  // the open is refused before the alias is looked at
 
     std::string AliasName() const override { return alias_; }
     void SetAliasName(const std::string& a) override { alias_ = a; }
@@ -53,6 +54,7 @@ public:
     OpenResult PlayMEDIAFILE(std::int32_t where = 0) override {
         Log("PlayMEDIAFILE " + std::to_string(where));
         // A loaded film keeps the alias: the open fails with 289 and the film restarts.
+        if (openFailsEvenIfHeld) return nextOpen;
         if (openHoldsAlias) return OpenResult{kMciErrDuplicateAlias, "alias in use"};
         if (nextOpen.code == 0) {
             openHoldsAlias = true;

@@ -416,6 +416,28 @@ TEST_F(Form1Test, UnplayableFileIsNotTreatedAsPlaying) {
     EXPECT_TRUE(timer.on);
 }
 
+TEST_F(Form1Test, FilmWhoseFileVanishedIsClosedWhenItsRestartFails) {
+    Start();
+    Open(std::string(kFilm));
+    ASSERT_TRUE(media.openHoldsAlias);
+    // The file is deleted while it plays: at its end the restart's open names no file
+    // and MCI refuses it before it looks at the alias, which still holds the old film.
+    media.openFailsEvenIfHeld = true;
+    media.nextOpen = OpenResult{263, "The specified device is not open or is not recognized by MCI."};
+    media.endAnswers = {true};
+    form.tmrLoop_Timer();
+    EXPECT_FALSE(media.openHoldsAlias) << "the old film was left loaded under the alias";
+    EXPECT_FALSE(form.m_blnPlaying);
+    EXPECT_FALSE(timer.on);
+    EXPECT_EQ(Applied(), "C:\\pic.bmp");
+    // The next film chosen is the one that plays.
+    media.openFailsEvenIfHeld = false;
+    media.nextOpen = OpenResult{};
+    Open(std::string(kOther));
+    EXPECT_EQ(media.loaded, std::string(kOther));
+    EXPECT_TRUE(form.m_blnPlaying);
+}
+
 TEST_F(Form1Test, RestartOfTheLoadedFilmIsNotAFailure) {
     Start();
     Open(std::string(kFilm));
