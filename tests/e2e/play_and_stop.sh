@@ -24,7 +24,7 @@ wait_until 15 has_window_title 'OPEN MEDIA FILE' ||
   { probe windows | grep -v -e WineDde -e IME; fail "Ctrl+O did not open the dialog"; }
 sleep 1
 shot open-dialog >/dev/null
-type_text clip.avi
+type_text "$(winpath "$E2E_FILMS/clip.avi")"
 key Return
 
 wait_mci 20 'play MYPLAYER\]' || fail "no play command after choosing the film"
