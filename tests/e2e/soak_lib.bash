@@ -102,9 +102,9 @@ process_gone() { [[ "$(probe gui "$1" || true)" == *"no process"* ]]; }
 # it puts the position back to 0, so 3 s leaves two or three looks inside that window.
 # long.avi lasts 2 minutes, room for 10-second jumps both ways.
 soak_films() {
-  local spec name secs fps
-  for spec in loop:3:25 long:120:10; do
-    IFS=: read -r name secs fps <<<"$spec"
+  local entry name secs fps
+  for entry in loop:3:25 long:120:10; do
+    IFS=: read -r name secs fps <<<"$entry"
     [ -f "$E2E_FILMS/$name.avi" ] && continue
     ffmpeg -loglevel error -y -f lavfi -i "testsrc2=size=160x120:rate=$fps:duration=$secs" \
       -f lavfi -i "sine=frequency=440:sample_rate=8000:duration=$secs" -ac 1 \
