@@ -13,6 +13,7 @@
 #include "menus/modmenu.h"
 #include "resources/resource.h"
 #include "shell/HOTKEYmod_win.h"
+#include "shell/MenuStyle_win.h"
 #include "shell/Systray_win.h"
 
 namespace mevra {
@@ -141,26 +142,7 @@ Hwnd Form1Ui::FindDesktopWindow() { return FromHwnd(FindWindowA(nullptr, kDeskto
 
 void Form1Ui::SetupMenuStyle() {
     HookMenus(p_.hwnd, true);
-    ModMenuState& m = modmenu();
-    m.MenuBackPicture = p_.image1.get();
-    m.MenuCustomStyle = false;
-    m.MenuLeftMargin = 28;
-    m.MenuColors.TextColor = Rgb(16, 0, 16);
-    m.MenuCheckColor = 255;
-    m.MenuColors.SelectFill = Rgb(182, 189, 210);
-    m.MenuColors.TextBackColor = Rgb(58, 110, 165);
-    m.MenuColors.SelectTextColor = Rgb(0, 0, 255);
-    m.MenuColors.BarTextColor = 0;
-    m.MenuSelectFrameColor = Rgb(10, 36, 106);
-    m.MenuStyle = 1;
-    m.MenuBitmaps.Add("Open", IDB_OPEN, IDB_OPEN_MASK);
-    m.MenuBitmaps.Add("Mute", IDB_MUTE, IDB_MUTE_MASK);
-    m.MenuBitmaps.Add("Play", IDB_PLAY, IDB_PLAY_MASK);
-    m.MenuBitmaps.Add("Pause", IDB_PAUSE, IDB_PAUSE_MASK);
-    m.MenuBitmaps.Add("FForward", IDB_FFORWARD, IDB_FFORWARD_MASK);
-    m.MenuBitmaps.Add("FRewind", IDB_FREWIND, IDB_FREWIND_MASK);
-    m.MenuBitmaps.Add("Tool", IDB_TOOL, IDB_TOOL_MASK);
-    m.MenuBitmaps.Add("Stop", IDB_STOP, IDB_STOP_MASK);
+    ApplyMenuStyle(p_.image1.get());
 }
 
 void Form1Ui::InstallMainWindowProc() {

@@ -8,6 +8,7 @@
 #include "base/Raii_win.h"
 #include "menus/modmenu.h"
 #include "resources/resource.h"
+#include "shell/MenuStyle_win.h"
 
 namespace mevra::test {
 
@@ -115,27 +116,8 @@ private:
 
 // The settings and caption-to-picture table the program installs at start-up.
 inline void ApplyProgramSettings(HBITMAP texture) {
-    auto& m = modmenu();
-    m.MenuBackPicture = texture;
-    m.MenuCustomStyle = false;
-    m.MenuLeftMargin = 28;
-    m.MenuColors.TextColor = RGB(16, 0, 16);
-    m.MenuCheckColor = 255;
-    m.MenuColors.SelectFill = RGB(182, 189, 210);
-    m.MenuColors.TextBackColor = RGB(58, 110, 165);
-    m.MenuColors.SelectTextColor = RGB(0, 0, 255);
-    m.MenuColors.BarTextColor = 0;
-    m.MenuSelectFrameColor = RGB(10, 36, 106);
-    m.MenuStyle = 1;
-    m.MenuBitmaps.Clear();
-    m.MenuBitmaps.Add("Open", 101, 102);
-    m.MenuBitmaps.Add("Mute", 105, 106);
-    m.MenuBitmaps.Add("Play", 107, 108);
-    m.MenuBitmaps.Add("Pause", 113, 114);
-    m.MenuBitmaps.Add("FForward", 109, 110);
-    m.MenuBitmaps.Add("FRewind", 111, 112);
-    m.MenuBitmaps.Add("Tool", 115, 116);
-    m.MenuBitmaps.Add("Stop", 121, 122);
+    modmenu().MenuBitmaps.Clear();
+    ApplyMenuStyle(texture);
 }
 
 // Live GDI objects of this process. Windows answers GetGuiResources; Wine 8
