@@ -99,6 +99,8 @@ e2e_end() {
     probe post "$h" 0x10 >/dev/null 2>&1 || true
     wait_until 10 no_window_class MevraForm1 || true
   fi
+  # Leave the prefix without a virtual desktop, as the Windows tier expects it.
+  wrun reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
   wineserver -k </dev/null >/dev/null 2>&1 || true
   rm -rf "$E2E_TMP"
 }
