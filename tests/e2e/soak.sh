@@ -40,10 +40,25 @@ seek_round() {
   press ctrl+p 'resume MYPLAYER\] -> 0' $(($(mci_n 'resume MYPLAYER\] -> 0') + 1))
   press ctrl+Left 'play MYPLAYER from [0-9]+\] -> 0' $(($(jumps) + 1))
 }
-# Compares a sample with the settled counts: GDI and USER exactly.
+# Compares a sample with the settled counts: GDI and USER exactly. The film's decoder
+# threads wind down a moment after "close", so a count may lag for a few seconds; one
+# that has not come back within 15 s is a leak.
+counts_settled() {
+  local now=$1 what
+  for what in gdi user; do
+    [ "$(count_of $what "$now")" = "$(count_of $what "$settled")" ] || return 1
+  done
+}
 check_counts() {  # check_counts WHEN
-  local now; now=$(gui_counts "$MEVRA_PID")
-  note "objects $1: $now"
+  local now first end=$((SECONDS + 15))
+  first=$(gui_counts "$MEVRA_PID"); now=$first
+  until counts_settled "$now"; do
+    [ $SECONDS -ge $end ] && break
+    sleep 1
+    now=$(gui_counts "$MEVRA_PID")
+  done
+  if [ "$now" = "$first" ]; then note "objects $1: $now"
+  else note "objects $1: $now (first look: $first)"; fi
   local what
   for what in gdi user; do
     [ "$(count_of $what "$now")" = "$(count_of $what "$settled")" ] ||
