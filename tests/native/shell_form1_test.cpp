@@ -18,7 +18,26 @@ constexpr Hwnd kSelf = 0x5150;
 constexpr char kFilm[] = "C:\\Films\\clip.avi";
 constexpr char kOther[] = "C:\\Films\\other.mpg";
 
-class Form1Test : public ::testing::Test {
+// A Form1 wired to fakes of everything it drives, all writing to one journal.
+struct ShellRig {
+    fake::Journal j;
+    fake::FakeRegistry reg;
+    fake::FakeSystemSettings sys;
+    RegistryMod registry{reg, sys};
+    DesktopMod desktop{sys};
+    fake::RecordingPlayer media{j};
+    fake::FakeTrayApi trayApi{j};
+    Systray tray{trayApi};
+    fake::FakeTimer timer{j};
+    fake::FakeMenu menu{j};
+    fake::FakeUi ui{j};
+    fake::FakeDialog dialog{j};
+    fake::FakeHotkeyApi hotkeyApi{j};
+    HOTKEYmod hotkeys{hotkeyApi};
+    Form1 form{Form1Parts{media, registry, desktop, tray, timer, menu, ui, dialog, hotkeys}};
+};
+
+class Form1Test : public ::testing::Test, public ShellRig {
 protected:
     Form1Test() {
         // A wallpaper to save and give back.
@@ -61,21 +80,6 @@ protected:
         return sys.wallpapers.empty() ? std::string("<none>") : sys.wallpapers.back().path;
     }
 
-    fake::Journal j;
-    fake::FakeRegistry reg;
-    fake::FakeSystemSettings sys;
-    RegistryMod registry{reg, sys};
-    DesktopMod desktop{sys};
-    fake::RecordingPlayer media{j};
-    fake::FakeTrayApi trayApi{j};
-    Systray tray{trayApi};
-    fake::FakeTimer timer{j};
-    fake::FakeMenu menu{j};
-    fake::FakeUi ui{j};
-    fake::FakeDialog dialog{j};
-    fake::FakeHotkeyApi hotkeyApi{j};
-    HOTKEYmod hotkeys{hotkeyApi};
-    Form1 form{Form1Parts{media, registry, desktop, tray, timer, menu, ui, dialog, hotkeys}};
 };
 
 // --- start-up and shutdown ---------------------------------------------------
@@ -586,25 +590,15 @@ TEST_F(Form1Test, HideShortcutArrowFollowsTheStateReadAtStart) {
     for (const Case c : {Case{true, true, false}, Case{false, false, true}, Case{true, false, true},
                          Case{false, true, false}}) {
         SCOPED_TRACE(testing::Message() << "lnk " << c.lnk << " pif " << c.pif);
-        fake::Journal jj;
-        fake::FakeRegistry r;
-        fake::FakeSystemSettings s;
+        ShellRig rig;
+        auto& r = rig.reg;
+        auto& rm = rig.registry;
+        auto& mn = rig.menu;
+        auto& f = rig.form;
         r.AddKey(kHkeyClassesRoot, "lnkfile");
         r.AddKey(kHkeyClassesRoot, "piffile");
         if (c.lnk) r.PutRaw(kHkeyClassesRoot, "lnkfile", "IsShortcut", kRegSz, {0});
         if (c.pif) r.PutRaw(kHkeyClassesRoot, "piffile", "IsShortcut", kRegSz, {0});
-        RegistryMod rm{r, s};
-        DesktopMod dm{s};
-        fake::RecordingPlayer pl{jj};
-        fake::FakeTrayApi ta{jj};
-        Systray st{ta};
-        fake::FakeTimer tm{jj};
-        fake::FakeMenu mn{jj};
-        fake::FakeUi u{jj};
-        fake::FakeDialog dl{jj};
-        fake::FakeHotkeyApi ha{jj};
-        HOTKEYmod hk{ha};
-        Form1 f{Form1Parts{pl, rm, dm, st, tm, mn, u, dl, hk}};
         ASSERT_TRUE(f.Form_Initialize());
         f.Form_Load(kSelf);
         EXPECT_EQ(f.Checked(MenuItem::mnuArrow), c.checkedAtStart);
