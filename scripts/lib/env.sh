@@ -4,7 +4,22 @@
 MEVRA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 MEVRA_BUILD=${MEVRA_BUILD:-$MEVRA_ROOT/build}
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEARCH=win32
+
+# The Windows programs run under Wine as the 32-bit release where this machine can run
+# 32-bit Linux programs (Wine's 32-bit loader is one). A kernel without 32-bit support
+# gets the 64-bit build of the same sources, in a 64-bit prefix.
+if [ -z "${MEVRA_WIN_ARCH:-}" ]; then
+  if /lib/ld-linux.so.2 --version >/dev/null 2>&1; then MEVRA_WIN_ARCH=i686; else MEVRA_WIN_ARCH=x86_64; fi
+fi
+export MEVRA_WIN_ARCH
+if [ "$MEVRA_WIN_ARCH" = i686 ]; then
+  export WINEARCH=win32
+  MEVRA_WIN_BUILD=$MEVRA_BUILD/win32
+else
+  export WINEARCH=win64
+  MEVRA_WIN_BUILD=$MEVRA_BUILD/win64
+fi
+MEVRA_WIN_TOOLCHAIN=cmake/mingw-$MEVRA_WIN_ARCH.cmake
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 log() { printf '\033[1m==> %s\033[0m\n' "$*"; }
@@ -12,7 +27,21 @@ die() { printf 'error: %s\n' "$*" >&2; exit 1; }
 
 # A new prefix under a temp folder, never the user's own. MEVRA_WINEPREFIX reuses one
 # across runs (quicker while developing); it must be a folder of ours all the same.
+# Debian's wine and wine-stable pick the 32-bit loader whenever it is installed, even
+# where the kernel cannot run it: on such a machine they are shadowed by the 64-bit one.
+wine_loader_up() {
+  [ "$MEVRA_WIN_ARCH" = x86_64 ] || return 0
+  local shim=$MEVRA_BUILD/wine64-bin n
+  mkdir -p "$shim"
+  for n in wine wine-stable; do
+    printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' >"$shim/$n"
+    chmod +x "$shim/$n"
+  done
+  case ":$PATH:" in *":$shim:"*) ;; *) export PATH=$shim:$PATH ;; esac
+}
+
 wine_prefix_up() {
+  wine_loader_up
   if [ -n "${MEVRA_WINEPREFIX:-}" ]; then
     export WINEPREFIX=$MEVRA_WINEPREFIX
   else
