@@ -127,7 +127,7 @@ inline void ApplyProgramSettings(HBITMAP texture) {
 inline unsigned long CountGdiObjects() {
     if (DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return n;
     const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-    if (!wine || sizeof(void*) != 4) return 0;
+    if (!wine) return 0;
     // The PEB's address, from ntdll's process information (class 0: basic).
     using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
     const auto query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(
@@ -135,7 +135,8 @@ inline unsigned long CountGdiObjects() {
     struct { LONG_PTR exitStatus; unsigned char* peb; ULONG_PTR rest[4]; } basic{};
     if (!query || query(GetCurrentProcess(), 0, &basic, sizeof basic, nullptr) != 0) return 0;
     const unsigned char* peb = basic.peb;
-    const auto* table = *reinterpret_cast<const unsigned char* const*>(peb + 0x94);
+    const std::size_t gdiTable = sizeof(void*) == 4 ? 0x94 : 0xf8;  // the PEB's GdiSharedHandleTable
+    const auto* table = *reinterpret_cast<const unsigned char* const*>(peb + gdiTable);
     if (!table) return 0;
     unsigned long live = 0;
     for (unsigned i = 0; i < 0x10000; ++i) live += table[i * 24 + 14] != 0;
