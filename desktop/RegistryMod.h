@@ -6,7 +6,7 @@
 #include <string>
 #include "base/Types.h"
 #include "desktop/Registry.h"
-#include "desktop/TrimAtNull.h"
+#include "base/TrimAtNull.h"
 
 namespace mevra {
 

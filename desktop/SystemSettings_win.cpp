@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <vector>
 #include "base/Raii_win.h"
+#include "base/Report.h"
 
 namespace mevra {
 
@@ -16,12 +17,17 @@ bool Win32SystemSettings::SetDeskWallpaper(const std::string& path, std::uint32_
     // The call takes a non-const pointer but only reads the text.
     std::vector<char> text(path.begin(), path.end());
     text.push_back('\0');
-    return SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, text.data(), flags) != FALSE;
+    if (SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, text.data(), flags)) return true;
+    ReportFailure("SystemParametersInfoA(SPI_SETDESKWALLPAPER)", static_cast<long>(GetLastError()));
+    return false;
 }
 
 bool Win32SystemSettings::SetScreenSaveActive(bool active, std::uint32_t flags) {
-    return SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, active ? TRUE : FALSE, nullptr, flags) !=
-           FALSE;
+    if (SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, active ? TRUE : FALSE, nullptr, flags))
+        return true;
+    ReportFailure("SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE)",
+                  static_cast<long>(GetLastError()));
+    return false;
 }
 
 std::uint32_t Win32SystemSettings::GetWindowsDir(char* buffer, std::uint32_t size) {

@@ -5,7 +5,8 @@
 #include <optional>
 #include <string_view>
 #include "base/Numbers.h"
-#include "desktop/TrimAtNull.h"
+#include "base/Report.h"
+#include "base/TrimAtNull.h"
 
 namespace mevra {
 
@@ -183,39 +184,34 @@ std::string KORVANECLASS::LENGTHFORMAT(std::int32_t sFormat) {
 std::string KORVANECLASS::POSFORMAT(std::int32_t sPFormat) {
     // Step by step: a step that fails is skipped and the working values keep
     // what they held, so this never throws.
+    constexpr char what[] = "POSFORMAT";
     std::string text;
     double p = 0;
     auto seconds_of = [&p](const std::string& reply) {
         if (std::optional<double> ms = WholeNumber(reply)) p = RoundHalfEven(*ms / 1000);
     };
-    auto attempt = [](auto&& step) {
-        try {
-            step();
-        } catch (const std::exception&) {
-        }
-    };
     switch (sPFormat) {
         case 0:
-            attempt([&] { SendNoReply("set " + alias_ + " time format tmsf "); });
-            attempt([&] { seconds_of(TrimAtNull(Query("status " + alias_ + " position"))); });
-            attempt([&] { text = FormatShortest(p, system_.DecimalSeparator()); });
+            Attempt(what, [&] { SendNoReply("set " + alias_ + " time format tmsf "); });
+            Attempt(what, [&] { seconds_of(TrimAtNull(Query("status " + alias_ + " position"))); });
+            Attempt(what, [&] { text = FormatShortest(p, system_.DecimalSeparator()); });
             break;
         case 1: {
-            attempt([&] { SendNoReply("set " + alias_ + " time format milliseconds"); });
-            attempt([&] { seconds_of(Query("status " + alias_ + " position")); });
+            Attempt(what, [&] { SendNoReply("set " + alias_ + " time format milliseconds"); });
+            Attempt(what, [&] { seconds_of(Query("status " + alias_ + " position")); });
             if (p < 60) {
-                attempt([&] { text = "00:" + FormatTwoDigits(p); });
+                Attempt(what, [&] { text = "00:" + FormatTwoDigits(p); });
                 break;
             }
             std::int16_t minutes = 0;
             double rest = p;
-            attempt([&] { minutes = ToInt16(std::floor(p / 60)); });
-            attempt([&] { rest = p - CheckedMul16(minutes, 60); });
-            attempt([&] { text = FormatTwoDigits(minutes) + ":" + FormatTwoDigits(rest); });
+            Attempt(what, [&] { minutes = ToInt16(std::floor(p / 60)); });
+            Attempt(what, [&] { rest = p - CheckedMul16(minutes, 60); });
+            Attempt(what, [&] { text = FormatTwoDigits(minutes) + ":" + FormatTwoDigits(rest); });
             break;
         }
         case 2:
-            attempt([&] { text = Query("status " + alias_ + " position"); });
+            Attempt(what, [&] { text = Query("status " + alias_ + " position"); });
             break;
         default: break;
     }

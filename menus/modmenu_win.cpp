@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/Raii_win.h"
+#include "base/Report.h"
 
 namespace mevra {
 namespace {
@@ -327,7 +328,9 @@ void UnhookToolbarMenus(HWND control) {
     Unsubclass(FindWindowExA(control, nullptr, kToolbarChildClass, nullptr));
 }
 
-LRESULT CALLBACK MenuWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+namespace {
+
+LRESULT MenuMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     const auto previous = reinterpret_cast<WNDPROC>(GetPropA(hwnd, ORIG_PROC_PROPERTY));
     // Without a recorded procedure (a message after unhooking) Windows' default serves.
     auto passOn = [&]() -> LRESULT {
@@ -375,6 +378,13 @@ LRESULT CALLBACK MenuWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     default:
         return passOn();
     }
+}
+
+}  // namespace
+
+LRESULT CALLBACK MenuWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return AtBoundary("menu engine", LRESULT{0},
+                      [&] { return MenuMessage(hwnd, msg, wParam, lParam); });
 }
 
 void ConvertMenuBar(HWND form) {

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <cstddef>
+#include <string>
+#include "base/Report.h"
 
 namespace mevra {
 
@@ -31,7 +33,12 @@ static_assert(sizeof(TrayIconRecord) == NOTIFYICONDATAA_V2_SIZE,
 bool Win32TrayApi::NotifyIcon(std::uint32_t message, const TrayIconRecord& record) {
     // Shell_NotifyIconA does not write to the record; its prototype is just not const.
     auto* data = reinterpret_cast<NOTIFYICONDATAA*>(const_cast<TrayIconRecord*>(&record));
-    return Shell_NotifyIconA(message, data) != FALSE;
+    if (Shell_NotifyIconA(message, data)) return true;
+    const long error = static_cast<long>(GetLastError());
+    static const char* const kNames[] = {"NIM_ADD", "NIM_MODIFY", "NIM_DELETE"};
+    const std::string name = message < 3 ? kNames[message] : std::to_string(message);
+    ReportFailure("Shell_NotifyIconA " + name, error);
+    return false;
 }
 
 void Win32TrayApi::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
