@@ -24,7 +24,6 @@ constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBU
 constexpr int kDefaultDpi = 96;
 constexpr int kMaxDpi = 9600;  // beyond any real screen; keeps the twips arithmetic small
 constexpr UINT kWinExecFirstSuccess = 32;  // WinExec returns 31 or less on failure
-constexpr ColorRef kLabelTextColor = Rgb(16, 0, 16);
 constexpr ColorRef kLinkTextColor = Rgb(0, 0, 255);
 
 class WinExecLauncher : public ProcessLauncher {
@@ -162,7 +161,7 @@ LRESULT AboutMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         HDC dc = reinterpret_cast<HDC>(wp);
         SetBkMode(dc, TRANSPARENT);
         const bool link = reinterpret_cast<HWND>(lp) == box->label2;
-        SetTextColor(dc, link ? kLinkTextColor : kLabelTextColor);
+        SetTextColor(dc, link ? kLinkTextColor : kPlaybackDesktopColor);
         return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
     }
     case WM_COMMAND:

@@ -391,7 +391,7 @@ void ConvertMenuBar(HWND form) {
     auto& st = modmenu();
     HMENU bar = GetMenu(form);
     const int count = bar ? std::max(GetMenuItemCount(bar), 0) : 0;
-    st.LastBarItemId = BAR_FIRST_ID + count - 1;
+    st.LastBarItemId = MENUBAR_FIRST_ID + count - 1;
     // A maximized child form shows its window menu at position 0.
     const int first = IsZoomed(form) ? 1 : 0;
     for (int p = first; p < count; ++p) {
@@ -403,7 +403,7 @@ void ConvertMenuBar(HWND form) {
         info.cch = kTextMaxChars;
         if (!GetMenuItemInfoA(bar, static_cast<UINT>(p), TRUE, &info)) continue;
         const std::string text(buf, strnlen(buf, std::min<UINT>(info.cch, kTextMaxChars)));
-        const UINT id = static_cast<UINT>(BAR_FIRST_ID + p);
+        const UINT id = static_cast<UINT>(MENUBAR_FIRST_ID + p);
         if (!text.empty()) st.MenuCaptions.Replace(MenuItemKey(id, FromHwnd(form)), text);
 
         // Owner-drawn with the bar's id and item data. SetMenuItemInfo, unlike
