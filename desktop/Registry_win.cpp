@@ -4,6 +4,15 @@
 #include "base/Report.h"
 
 namespace mevra {
+
+// Registry.h's copies of Windows numbers. Its root keys are pointer casts in windows.h,
+// no constants, so HiveToHkey is checked against them by the Windows tests instead.
+static_assert(kErrorSuccess == ERROR_SUCCESS && kErrorFileNotFound == ERROR_FILE_NOT_FOUND &&
+              kErrorAccessDenied == ERROR_ACCESS_DENIED &&
+              kErrorInvalidHandle == ERROR_INVALID_HANDLE && kErrorMoreData == ERROR_MORE_DATA);
+static_assert(kKeyAllAccess == KEY_ALL_ACCESS && kKeyRead == KEY_READ);
+static_assert(kRegNone == REG_NONE && kRegSz == REG_SZ && kRegExpandSz == REG_EXPAND_SZ &&
+              kRegBinary == REG_BINARY && kRegDword == REG_DWORD);
 namespace {
 
 // A failed call leaves a trace; absent keys and values are reported too, as they

@@ -7,6 +7,13 @@
 
 namespace mevra {
 
+static_assert(kColorBackground == COLOR_BACKGROUND);
+static_assert(kSpiSetScreenSaveActive == SPI_SETSCREENSAVEACTIVE &&
+              kSpiSetDeskWallpaper == SPI_SETDESKWALLPAPER);
+static_assert(kSpifUpdateIniFile == SPIF_UPDATEINIFILE &&
+              kSpifSendWinIniChange == SPIF_SENDWININICHANGE);
+static_assert(kSwHide == SW_HIDE && kSwShow == SW_SHOW);
+
 bool Win32SystemSettings::SetSysColor(std::int32_t element, ColorRef color) {
     const INT elements[1] = {element};
     const COLORREF colors[1] = {color};

@@ -1,11 +1,17 @@
 #include "dialogs/CDialogEX_win.h"
 
+#include <dlgs.h>
 #include <algorithm>
 #include <cstring>
 #include "base/Raii_win.h"
 #include "base/Report.h"
 
 namespace mevra {
+
+static_assert(kOfnHideReadOnly == OFN_HIDEREADONLY && kOfnEnableHook == OFN_ENABLEHOOK &&
+              kOfnFileMustExist == OFN_FILEMUSTEXIST && kOfnExplorer == OFN_EXPLORER);
+static_assert(kFileBufferChars == MAX_PATH);
+static_assert(kStc2TypeLabel == stc2 && kStc3NameLabel == stc3 && kStc4PlaceLabel == stc4);
 
 // The adapter's state for one dialog at a time, on the UI thread. The hook's dialog
 // and the subclassed Open button carry a pointer to it in their GWLP_USERDATA.

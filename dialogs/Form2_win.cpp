@@ -11,6 +11,8 @@
 #include "base/Report.h"
 
 namespace mevra {
+
+static_assert(kShowMinimized == SW_SHOWMINIMIZED);
 namespace {
 
 constexpr char kAboutClassName[] = "MevraAboutBox";

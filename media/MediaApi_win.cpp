@@ -6,8 +6,11 @@
 
 #include "base/Report.h"
 #include "media/MediaApiWin.h"
+#include "media/MediaPlayer.h"
 
 namespace mevra {
+
+static_assert(kMciErrDuplicateAlias == MCIERR_DUPLICATE_ALIAS);
 
 namespace {
 constexpr int kLocaleTextBuffer = 8;  // LOCALE_SDECIMAL holds at most 4 characters with its NUL

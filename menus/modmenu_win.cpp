@@ -12,6 +12,14 @@
 #include "base/Report.h"
 
 namespace mevra {
+
+// MenuLayout.h decides with copies of these numbers, so it builds without windows.h.
+static_assert(menuconst::kMenuBreak == MFT_MENUBREAK && menuconst::kOwnerDraw == MFT_OWNERDRAW &&
+              menuconst::kSeparator == MFT_SEPARATOR);
+static_assert(menuconst::kSelected == ODS_SELECTED && menuconst::kDisabled == ODS_DISABLED &&
+              menuconst::kChecked == ODS_CHECKED && menuconst::kHotLight == ODS_HOTLIGHT);
+static_assert(menuconst::kPrefixText == DST_PREFIXTEXT && menuconst::kBitmap == DST_BITMAP &&
+              menuconst::kDrawDisabled == DSS_DISABLED);
 namespace {
 
 constexpr int kTextBufferChars = 128;   // item texts are read into 128 characters

@@ -17,6 +17,8 @@
 #include "shell/Systray_win.h"
 
 namespace mevra {
+
+static_assert(kWmLButtonUp == WM_LBUTTONUP && kWmRButtonUp == WM_RBUTTONUP);
 namespace {
 
 constexpr int kTipTextChars = 256;

@@ -8,6 +8,17 @@
 
 namespace mevra {
 
+// Systray.h copies these numbers so the core builds without windows.h.
+static_assert(kNimAdd == NIM_ADD && kNimModify == NIM_MODIFY && kNimDelete == NIM_DELETE);
+static_assert(kNifMessage == NIF_MESSAGE && kNifIcon == NIF_ICON && kNifTip == NIF_TIP &&
+              kNifInfo == NIF_INFO);
+static_assert(kNiifInfo == NIIF_INFO && kNiifNoSound == NIIF_NOSOUND &&
+              kClearBalloonInfoFlags == NIIF_NOSOUND);
+static_assert(kTrayCallbackMessage == WM_MOUSEMOVE);
+static_assert(kTipChars == sizeof(NOTIFYICONDATAA::szTip) &&
+              kInfoChars == sizeof(NOTIFYICONDATAA::szInfo) &&
+              kInfoTitleChars == sizeof(NOTIFYICONDATAA::szInfoTitle));
+
 // The portable record is passed to Shell_NotifyIconA as it is, so its layout
 // must be the balloon-capable NOTIFYICONDATAA, field for field.
 #define MEVRA_SAME_FIELD(f)                                                     \
