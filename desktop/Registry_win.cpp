@@ -13,6 +13,7 @@ static_assert(kErrorSuccess == ERROR_SUCCESS && kErrorFileNotFound == ERROR_FILE
 static_assert(kKeyAllAccess == KEY_ALL_ACCESS && kKeyRead == KEY_READ);
 static_assert(kRegNone == REG_NONE && kRegSz == REG_SZ && kRegExpandSz == REG_EXPAND_SZ &&
               kRegBinary == REG_BINARY && kRegDword == REG_DWORD);
+
 namespace {
 
 // A failed call leaves a trace; absent keys and values are reported too, as they

@@ -13,6 +13,7 @@
 namespace mevra {
 
 static_assert(kShowMinimized == SW_SHOWMINIMIZED);
+
 namespace {
 
 constexpr char kAboutClassName[] = "MevraAboutBox";

@@ -20,6 +20,7 @@ static_assert(menuconst::kSelected == ODS_SELECTED && menuconst::kDisabled == OD
               menuconst::kChecked == ODS_CHECKED && menuconst::kHotLight == ODS_HOTLIGHT);
 static_assert(menuconst::kPrefixText == DST_PREFIXTEXT && menuconst::kBitmap == DST_BITMAP &&
               menuconst::kDrawDisabled == DSS_DISABLED);
+
 namespace {
 
 constexpr int kTextBufferChars = 128;   // item texts are read into 128 characters

@@ -19,6 +19,7 @@
 namespace mevra {
 
 static_assert(kWmLButtonUp == WM_LBUTTONUP && kWmRButtonUp == WM_RBUTTONUP);
+
 namespace {
 
 constexpr int kTipTextChars = 256;

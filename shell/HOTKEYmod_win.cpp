@@ -9,6 +9,7 @@ namespace mevra {
 static_assert(kModControl == MOD_CONTROL && kModShift == MOD_SHIFT);
 static_assert(kVkSpace == VK_SPACE && kVkLeft == VK_LEFT && kVkRight == VK_RIGHT &&
               kVkInsert == VK_INSERT && kVkDelete == VK_DELETE);
+
 namespace {
 
 struct HotkeyHook {
