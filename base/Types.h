@@ -16,6 +16,10 @@ constexpr ColorRef Rgb(unsigned r, unsigned g, unsigned b) {
     return (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16);
 }
 
+// The plain dark desktop shown while a film plays; the menus and the About box
+// write their text in it too.
+constexpr ColorRef kPlaybackDesktopColor = Rgb(16, 0, 16);
+
 struct Rect {
     std::int32_t left = 0, top = 0, right = 0, bottom = 0;
 };

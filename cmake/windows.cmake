@@ -29,21 +29,16 @@ target_compile_options(Mevra PRIVATE ${MEVRA_WARNINGS})
 target_link_libraries(Mevra PRIVATE mevra_win)
 target_link_options(Mevra PRIVATE ${static_link} -mwindows)
 
-# Helper programs for tests and the run command (stand-in desktop shell, probes).
-file(GLOB standins CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/standin/*.cpp)
-foreach(src ${standins})
-  get_filename_component(name ${src} NAME_WE)
-  file(READ ${src} text)
-  string(FIND "${text}" "WinMain" has_winmain)
-  if(has_winmain GREATER -1)
-    add_executable(${name} WIN32 ${src})
-  else()
-    add_executable(${name} ${src})
-  endif()
+# Helper programs for tests and the run command: the stand-in desktop shell (a
+# window program) and the probe (a console program).
+function(mevra_standin name)  # then WIN32 for a window program
+  add_executable(${name} ${ARGN} ${CMAKE_SOURCE_DIR}/tests/standin/${name}.cpp)
   target_compile_options(${name} PRIVATE ${MEVRA_WARNINGS})
   target_link_libraries(${name} PRIVATE ${win_libs} psapi)
   target_link_options(${name} PRIVATE ${static_link})
-endforeach()
+endfunction()
+mevra_standin(progman WIN32)
+mevra_standin(probe)
 
 option(MEVRA_WIN_TESTS "Build the Windows test executables" ON)
 set(MEVRA_GTEST_SRC /usr/src/googletest CACHE PATH "GoogleTest sources for the Windows tests")

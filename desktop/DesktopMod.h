@@ -4,6 +4,9 @@
 
 namespace mevra {
 
+// The title of the desktop window the film plays on.
+inline constexpr char kDesktopWindowTitle[] = "Program Manager";
+
 class SystemSettings;
 
 class DesktopMod {

@@ -16,9 +16,6 @@ constexpr char kWallpaperStyle[] = "WallpaperStyle";
 constexpr char kTileWallpaper[] = "TileWallpaper";
 constexpr char kOriginalWallpaper[] = "OriginalWallpaper";
 
-constexpr std::int32_t kManageSaveAndClear = 0;
-constexpr std::int32_t kManageRestore = 2;
-
 }  // namespace
 
 RegistryMod::RegistryMod(Registry& registry, SystemSettings& system)
@@ -65,11 +62,11 @@ bool RegistryMod::SetRegString(std::uint32_t hive, const std::string& keyPath,
 }
 
 void RegistryMod::ManageWallpaper(std::int32_t action) {
-    if (action == kManageSaveAndClear) {
+    if (action == kWallpaperSaveAndClear) {
         // Saving over a cleared desktop would lose the user's wallpaper.
         if (!WallpaperCleared) SaveWallpaper();
         ClearWallpaper();
-    } else if (action == kManageRestore) {
+    } else if (action == kWallpaperRestore) {
         RestoreWallpaper();
     }
 }

@@ -6,11 +6,17 @@
 #include <string>
 #include "base/Types.h"
 #include "desktop/Registry.h"
-#include "desktop/TrimAtNull.h"
+#include "base/TrimAtNull.h"
 
 namespace mevra {
 
 class SystemSettings;
+
+// ManageWallpaper's actions.
+enum WallpaperAction : std::int32_t {
+    kWallpaperSaveAndClear = 0,  // save the settings (unless cleared already), then clear
+    kWallpaperRestore = 2,
+};
 
 // Where the settings live. The desktop key is read with a trailing backslash
 // and written without one.
@@ -24,7 +30,6 @@ inline constexpr char kPifFileKey[] = "piffile";
 // The logon shell without the program.
 inline constexpr char kDefaultShell[] = "explorer.exe";
 
-constexpr ColorRef kPlaybackDesktopColor = Rgb(16, 0, 16);
 constexpr std::uint32_t kGetRegValueBufferSize = 1024;
 constexpr std::uint32_t kShortcutBufferSize = 255;
 
@@ -40,7 +45,7 @@ public:
     bool SetRegString(std::uint32_t hive, const std::string& keyPath, const std::string& valueName,
                       const std::string& value);
 
-    // Wallpaper. 0: save, then clear; 2: restore. Other actions do nothing.
+    // Wallpaper: action is a WallpaperAction; other values do nothing.
     void ManageWallpaper(std::int32_t action);
     void SaveWallpaper();
     void ClearWallpaper();

@@ -1,6 +1,29 @@
 #include "desktop/Registry_win.h"
 
+#include <string>
+#include "base/Report.h"
+
 namespace mevra {
+
+// Registry.h's copies of Windows numbers. Its root keys are pointer casts in windows.h,
+// no constants, so HiveToHkey is checked against them by the Windows tests instead.
+static_assert(kErrorSuccess == ERROR_SUCCESS && kErrorFileNotFound == ERROR_FILE_NOT_FOUND &&
+              kErrorAccessDenied == ERROR_ACCESS_DENIED &&
+              kErrorInvalidHandle == ERROR_INVALID_HANDLE && kErrorMoreData == ERROR_MORE_DATA);
+static_assert(kKeyAllAccess == KEY_ALL_ACCESS && kKeyRead == KEY_READ);
+static_assert(kRegNone == REG_NONE && kRegSz == REG_SZ && kRegExpandSz == REG_EXPAND_SZ &&
+              kRegBinary == REG_BINARY && kRegDword == REG_DWORD);
+
+namespace {
+
+// A failed call leaves a trace; absent keys and values are reported too, as they
+// are the usual reason a setting is not found.
+LONG Checked(const char* call, const std::string& name, LONG rc) {
+    if (rc != ERROR_SUCCESS) ReportFailure(std::string(call) + " " + name, rc);
+    return rc;
+}
+
+}  // namespace
 
 HKEY HiveToHkey(std::uint32_t hive) {
     // windows.h defines the root keys as (HKEY)(ULONG_PTR)(LONG)value: the
@@ -24,7 +47,8 @@ std::int32_t Win32Registry::OpenKey(std::uint32_t hive, const std::string& sub_k
                                     std::uint32_t access, Key& key) {
     key = 0;
     HKEY raw = nullptr;
-    const LONG rc = RegOpenKeyExA(HiveToHkey(hive), sub_key.c_str(), 0, access, &raw);
+    const LONG rc = Checked("RegOpenKeyExA", sub_key,
+                            RegOpenKeyExA(HiveToHkey(hive), sub_key.c_str(), 0, access, &raw));
     if (rc != ERROR_SUCCESS) return rc;
     UniqueRegKey owned(raw);
     key = Adopt(std::move(owned));
@@ -36,8 +60,10 @@ std::int32_t Win32Registry::CreateKey(std::uint32_t hive, const std::string& sub
     key = 0;
     HKEY raw = nullptr;
     DWORD disposition = 0;
-    const LONG rc = RegCreateKeyExA(HiveToHkey(hive), sub_key.c_str(), 0, nullptr,
-                                    REG_OPTION_NON_VOLATILE, access, nullptr, &raw, &disposition);
+    const LONG rc = Checked("RegCreateKeyExA", sub_key,
+                            RegCreateKeyExA(HiveToHkey(hive), sub_key.c_str(), 0, nullptr,
+                                            REG_OPTION_NON_VOLATILE, access, nullptr, &raw,
+                                            &disposition));
     if (rc != ERROR_SUCCESS) return rc;
     UniqueRegKey owned(raw);
     key = Adopt(std::move(owned));
@@ -50,7 +76,8 @@ std::int32_t Win32Registry::QueryValue(Key key, const std::string& name, std::ui
     if (h == nullptr) return ERROR_INVALID_HANDLE;
     DWORD t = 0;
     DWORD sz = size;
-    const LONG rc = RegQueryValueExA(h, name.c_str(), nullptr, &t, data, &sz);
+    const LONG rc = Checked("RegQueryValueExA", name,
+                            RegQueryValueExA(h, name.c_str(), nullptr, &t, data, &sz));
     type = t;
     size = sz;
     return rc;
@@ -60,19 +87,19 @@ std::int32_t Win32Registry::SetValue(Key key, const std::string& name, std::uint
                                      const std::uint8_t* data, std::uint32_t size) {
     HKEY h = Find(key);
     if (h == nullptr) return ERROR_INVALID_HANDLE;
-    return RegSetValueExA(h, name.c_str(), 0, type, data, size);
+    return Checked("RegSetValueExA", name, RegSetValueExA(h, name.c_str(), 0, type, data, size));
 }
 
 std::int32_t Win32Registry::DeleteValue(Key key, const std::string& name) {
     HKEY h = Find(key);
     if (h == nullptr) return ERROR_INVALID_HANDLE;
-    return RegDeleteValueA(h, name.c_str());
+    return Checked("RegDeleteValueA", name, RegDeleteValueA(h, name.c_str()));
 }
 
 std::int32_t Win32Registry::CloseKey(Key key) {
     auto it = open_.find(key);
     if (it == open_.end()) return ERROR_INVALID_HANDLE;
-    const LONG rc = RegCloseKey(it->second.release());
+    const LONG rc = Checked("RegCloseKey", std::string(), RegCloseKey(it->second.release()));
     open_.erase(it);
     return rc;
 }

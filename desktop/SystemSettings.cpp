@@ -1,7 +1,7 @@
 #include "desktop/SystemSettings.h"
 
 #include <vector>
-#include "desktop/TrimAtNull.h"
+#include "base/TrimAtNull.h"
 
 namespace mevra {
 namespace {

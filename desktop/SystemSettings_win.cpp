@@ -3,8 +3,16 @@
 #include <windows.h>
 #include <vector>
 #include "base/Raii_win.h"
+#include "base/Report.h"
 
 namespace mevra {
+
+static_assert(kColorBackground == COLOR_BACKGROUND);
+static_assert(kSpiSetScreenSaveActive == SPI_SETSCREENSAVEACTIVE &&
+              kSpiSetDeskWallpaper == SPI_SETDESKWALLPAPER);
+static_assert(kSpifUpdateIniFile == SPIF_UPDATEINIFILE &&
+              kSpifSendWinIniChange == SPIF_SENDWININICHANGE);
+static_assert(kSwHide == SW_HIDE && kSwShow == SW_SHOW);
 
 bool Win32SystemSettings::SetSysColor(std::int32_t element, ColorRef color) {
     const INT elements[1] = {element};
@@ -16,12 +24,17 @@ bool Win32SystemSettings::SetDeskWallpaper(const std::string& path, std::uint32_
     // The call takes a non-const pointer but only reads the text.
     std::vector<char> text(path.begin(), path.end());
     text.push_back('\0');
-    return SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, text.data(), flags) != FALSE;
+    if (SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, text.data(), flags)) return true;
+    ReportFailure("SystemParametersInfoA(SPI_SETDESKWALLPAPER)", static_cast<long>(GetLastError()));
+    return false;
 }
 
 bool Win32SystemSettings::SetScreenSaveActive(bool active, std::uint32_t flags) {
-    return SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, active ? TRUE : FALSE, nullptr, flags) !=
-           FALSE;
+    if (SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, active ? TRUE : FALSE, nullptr, flags))
+        return true;
+    ReportFailure("SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE)",
+                  static_cast<long>(GetLastError()));
+    return false;
 }
 
 std::uint32_t Win32SystemSettings::GetWindowsDir(char* buffer, std::uint32_t size) {

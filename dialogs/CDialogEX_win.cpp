@@ -1,38 +1,44 @@
 #include "dialogs/CDialogEX_win.h"
 
+#include <dlgs.h>
 #include <algorithm>
 #include <cstring>
 #include "base/Raii_win.h"
+#include "base/Report.h"
 
 namespace mevra {
+
+static_assert(kOfnHideReadOnly == OFN_HIDEREADONLY && kOfnEnableHook == OFN_ENABLEHOOK &&
+              kOfnFileMustExist == OFN_FILEMUSTEXIST && kOfnExplorer == OFN_EXPLORER);
+static_assert(kFileBufferChars == MAX_PATH);
+static_assert(kStc2TypeLabel == stc2 && kStc3NameLabel == stc3 && kStc4PlaceLabel == stc4);
+
+// The adapter's state for one dialog at a time, on the UI thread. The hook's dialog
+// and the subclassed Open button carry a pointer to it in their GWLP_USERDATA.
+struct OpenDialogState {
+    OPENFILENAMEA record{};  // kept after the dialog, for as long as the adapter
+    char file[kFileBufferChars] = {};
+    char fileTitle[kMaxFileTitle] = {};
+    DialogLayout layout;
+    LONG_PTR bannerId = 0;
+    WndProcSubclass openButton;
+};
+
 namespace {
 
 constexpr char kOpenText[] = "Open";
 constexpr int kClassNameChars = 128;
 
-// The module state of the dialog; one dialog at a time, on the UI thread.
-struct DialogState {
-    OPENFILENAMEA record{};  // lives for the whole run
-    char file[kFileBufferChars] = {};
-    char fileTitle[kMaxFileTitle] = {};
-    DialogLayout layout;
-    LONG_PTR bannerId = 0;
-    HWND openButton = nullptr;
-    WNDPROC previousButtonProc = nullptr;
-};
-
-DialogState& State() {
-    static DialogState state;
-    return state;
+OpenDialogState* StateOf(HWND hwnd) {
+    return reinterpret_cast<OpenDialogState*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
 }
 
-HWND Banner() { return ToHwnd(State().layout.banner); }
+HWND Banner(const OpenDialogState& s) { return ToHwnd(s.layout.banner); }
 
 // Puts the banner back in the state it has between dialogs: hidden, without a
 // parent, with its own id.
-void ReturnBanner() {
-    DialogState& s = State();
-    HWND banner = Banner();
+void ReturnBanner(const OpenDialogState& s) {
+    HWND banner = Banner(s);
     if (!banner || !IsWindow(banner)) return;
     if (GetWindowLongPtrA(banner, GWLP_ID) != kBannerControlId) return;  // already returned
     ShowWindow(banner, SW_HIDE);
@@ -40,18 +46,10 @@ void ReturnBanner() {
     SetWindowLongPtrA(banner, GWLP_ID, s.bannerId);
 }
 
-void ReleaseOpenButton() {
-    DialogState& s = State();
-    if (s.openButton && s.previousButtonProc && IsWindow(s.openButton))
-        SetWindowLongPtrA(s.openButton, GWLP_WNDPROC,
-                          reinterpret_cast<LONG_PTR>(s.previousButtonProc));
-    s.openButton = nullptr;
-    s.previousButtonProc = nullptr;
-}
+void ReleaseOpenButton(OpenDialogState& s) { s.openButton.Restore(); }
 
 // Gives the dialog its height and centres it by the twips rule.
-void SizeAndCentre(HWND dialog) {
-    const DialogState& s = State();
+void SizeAndCentre(const OpenDialogState& s, HWND dialog) {
     RECT rc{};
     GetWindowRect(dialog, &rc);
     const int width = rc.right - rc.left;
@@ -74,19 +72,17 @@ void SizeAndCentre(HWND dialog) {
     }
 }
 
-void OnInitDialog(HWND hwnd) {
-    DialogState& s = State();
+void OnInitDialog(OpenDialogState& s, HWND hwnd) {
     HWND dialog = GetParent(hwnd);
 
-    ReleaseOpenButton();
-    s.openButton = GetDlgItem(dialog, IDOK);
-    if (s.openButton) {
-        s.previousButtonProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-            s.openButton, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OpenButtonProc)));
-        SetWindowTextA(s.openButton, kOpenText);
+    ReleaseOpenButton(s);
+    if (HWND button = GetDlgItem(dialog, IDOK)) {
+        SetWindowLongPtrA(button, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&s));
+        s.openButton = WndProcSubclass(button, OpenButtonProc);
+        SetWindowTextA(button, kOpenText);
     }
 
-    HWND banner = Banner();
+    HWND banner = Banner(s);
     if (banner && IsWindow(banner)) {
         SetParent(banner, dialog);
         s.bannerId = GetDlgCtrlID(banner);
@@ -108,14 +104,51 @@ void OnInitDialog(HWND hwnd) {
     SetDlgItemTextA(dialog, kStc3NameLabel, "Name of file:");
     SetDlgItemTextA(dialog, kStc2TypeLabel, "Type of file:");
 
-    SizeAndCentre(dialog);
+    SizeAndCentre(s, dialog);
     AdjustDialogControls(hwnd);
+}
+
+UINT_PTR HookMessage(HWND hwnd, UINT msg, LPARAM lParam) {
+    if (msg == WM_INITDIALOG) {
+        const auto* ofn = reinterpret_cast<const OPENFILENAMEA*>(lParam);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, ofn->lCustData);
+    }
+    OpenDialogState* s = StateOf(hwnd);
+    if (!s) return 0;
+    switch (msg) {
+        case WM_INITDIALOG: OnInitDialog(*s, hwnd); break;
+        case WM_NOTIFY:
+            // Some dialog versions lay themselves out after the hook's WM_INITDIALOG
+            // and lose the height; once they are done, size and centre again.
+            if (lParam && reinterpret_cast<const NMHDR*>(lParam)->code == CDN_INITDONE)
+                SizeAndCentre(*s, GetParent(hwnd));
+            break;
+        case WM_DESTROY:
+            ReturnBanner(*s);
+            ReleaseOpenButton(*s);
+            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+            break;
+        default: break;
+    }
+    return 0;  // the dialog's own processing always follows
+}
+
+LRESULT OpenButtonMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    // Whatever the dialog writes, the button keeps reading "Open".
+    if (msg == WM_SETTEXT) lParam = reinterpret_cast<LPARAM>(kOpenText);
+    const OpenDialogState* s = StateOf(hwnd);
+    const WNDPROC previous = s ? s->openButton.previous() : nullptr;
+    return previous ? CallWindowProcA(previous, hwnd, msg, wParam, lParam)
+                    : DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace
 
+Win32FileDialogApi::Win32FileDialogApi() : state_(std::make_unique<OpenDialogState>()) {}
+Win32FileDialogApi::~Win32FileDialogApi() = default;
+
 bool Win32FileDialogApi::RunOpenDialog(OpenFileRecord& record, const DialogLayout& layout) {
-    DialogState& s = State();
+    OpenDialogState& s = *state_;
     OPENFILENAMEA& r = s.record;
     // The Windows 2000 size of the record: the hook and Explorer style, nothing newer.
     r.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
@@ -133,6 +166,7 @@ bool Win32FileDialogApi::RunOpenDialog(OpenFileRecord& record, const DialogLayou
     r.lpstrTitle = record.title.c_str();
     r.Flags = record.flags;
     r.lpfnHook = OpenDialogHook;
+    r.lCustData = reinterpret_cast<LPARAM>(&s);
     s.layout = layout;
 
     const bool accepted = GetOpenFileNameA(&r) != FALSE;
@@ -142,40 +176,24 @@ bool Win32FileDialogApi::RunOpenDialog(OpenFileRecord& record, const DialogLayou
     r.lpstrInitialDir = nullptr;
     r.lpstrTitle = nullptr;
     // In case the dialog went without its WM_DESTROY reaching the hook.
-    ReturnBanner();
-    ReleaseOpenButton();
+    ReturnBanner(s);
+    ReleaseOpenButton(s);
 
     record.file.assign(s.file, sizeof s.file);
     record.nFilterIndex = r.nFilterIndex;
     return accepted;
 }
 
-const OPENFILENAMEA& LastDialogRecord() { return State().record; }
+const OPENFILENAMEA& Win32FileDialogApi::LastRecord() const { return state_->record; }
 
 UINT_PTR CALLBACK OpenDialogHook(HWND hwnd, UINT msg, WPARAM, LPARAM lParam) {
-    switch (msg) {
-        case WM_INITDIALOG: OnInitDialog(hwnd); break;
-        case WM_NOTIFY:
-            // Some dialog versions lay themselves out after the hook's WM_INITDIALOG
-            // and lose the height; once they are done, size and centre again.
-            if (lParam && reinterpret_cast<const NMHDR*>(lParam)->code == CDN_INITDONE)
-                SizeAndCentre(GetParent(hwnd));
-            break;
-        case WM_DESTROY:
-            ReturnBanner();
-            ReleaseOpenButton();
-            break;
-        default: break;
-    }
-    return 0;  // the dialog's own processing always follows
+    return AtBoundary("open dialog hook", UINT_PTR{0},
+                      [&] { return HookMessage(hwnd, msg, lParam); });
 }
 
 LRESULT CALLBACK OpenButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    // Whatever the dialog writes, the button keeps reading "Open".
-    if (msg == WM_SETTEXT) lParam = reinterpret_cast<LPARAM>(kOpenText);
-    const WNDPROC previous = State().previousButtonProc;
-    return previous ? CallWindowProcA(previous, hwnd, msg, wParam, lParam)
-                    : DefWindowProcA(hwnd, msg, wParam, lParam);
+    return AtBoundary("Open button", LRESULT{0},
+                      [&] { return OpenButtonMessage(hwnd, msg, wParam, lParam); });
 }
 
 void AdjustDialogControls(HWND hwnd) {

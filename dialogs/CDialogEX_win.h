@@ -4,6 +4,7 @@
 // a tool-window caption, the height and the centring).
 #include <windows.h>
 #include <commdlg.h>
+#include <memory>
 #include "dialogs/CDialogEX.h"
 
 namespace mevra {
@@ -15,14 +16,23 @@ constexpr int kStc4PlaceLabel = 1091;   // "Place:"
 constexpr int kBannerControlId = 0x6000;  // the banner's id while it sits in the dialog
 constexpr int kButtonShift = 7;
 
+struct OpenDialogState;
+
 class Win32FileDialogApi final : public FileDialogApi {
 public:
-    bool RunOpenDialog(OpenFileRecord& record, const DialogLayout& layout) override;
-};
+    Win32FileDialogApi();
+    ~Win32FileDialogApi() override;
+    Win32FileDialogApi(const Win32FileDialogApi&) = delete;
+    Win32FileDialogApi& operator=(const Win32FileDialogApi&) = delete;
 
-// The ANSI record of the last dialog (76 bytes in the 32-bit program), kept
-// for the whole run.
-const OPENFILENAMEA& LastDialogRecord();
+    bool RunOpenDialog(OpenFileRecord& record, const DialogLayout& layout) override;
+    // The ANSI record of the last dialog (76 bytes in the 32-bit program), kept
+    // as long as the adapter.
+    const OPENFILENAMEA& LastRecord() const;
+
+private:
+    std::unique_ptr<OpenDialogState> state_;
+};
 
 UINT_PTR CALLBACK OpenDialogHook(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK OpenButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

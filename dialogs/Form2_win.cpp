@@ -8,8 +8,12 @@
 #include <utility>
 
 #include "base/Raii_win.h"
+#include "base/Report.h"
 
 namespace mevra {
+
+static_assert(kShowMinimized == SW_SHOWMINIMIZED);
+
 namespace {
 
 constexpr char kAboutClassName[] = "MevraAboutBox";
@@ -23,7 +27,6 @@ constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBU
 constexpr int kDefaultDpi = 96;
 constexpr int kMaxDpi = 9600;  // beyond any real screen; keeps the twips arithmetic small
 constexpr UINT kWinExecFirstSuccess = 32;  // WinExec returns 31 or less on failure
-constexpr ColorRef kLabelTextColor = Rgb(16, 0, 16);
 constexpr ColorRef kLinkTextColor = Rgb(0, 0, 255);
 
 class WinExecLauncher : public ProcessLauncher {
@@ -33,8 +36,9 @@ public:
     }
 };
 
-// Everything one loaded box holds. Destroyed in the box's WM_NCDESTROY, after its
-// children are gone, so the fonts are no longer selected into any control.
+// Everything one loaded box holds, kept in the box's GWLP_USERDATA. Destroyed in the
+// box's WM_NCDESTROY, after its children are gone, so the fonts are no longer
+// selected into any control.
 struct AboutBox {
     HWND window = nullptr;
     HWND label1 = nullptr;
@@ -47,7 +51,8 @@ struct AboutBox {
     bool loaded = false;
 };
 
-std::unique_ptr<AboutBox> g_box;
+// The open box, for the message loop's IsDialogMessage; its state is in the window.
+HWND g_openBox = nullptr;
 WinExecLauncher g_winExec;
 ProcessLauncher* g_launcher = &g_winExec;
 std::function<void()> g_closedHandler;
@@ -89,8 +94,12 @@ bool IsMouseMessage(UINT msg) {
     }
 }
 
-LRESULT CALLBACK Label2Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    AboutBox* box = g_box.get();
+AboutBox* BoxOf(HWND hwnd) {
+    return hwnd ? reinterpret_cast<AboutBox*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA)) : nullptr;
+}
+
+LRESULT Label2Message(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    AboutBox* box = BoxOf(GetParent(hwnd));
     WNDPROC prev = box ? box->label2Proc.previous() : nullptr;
     if (!prev) return DefWindowProcA(hwnd, msg, wp, lp);
     if (IsMouseMessage(msg) && box->tooltip) {
@@ -101,6 +110,11 @@ LRESULT CALLBACK Label2Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_MOUSEMOVE) UnderlineLink(*box);
     if (msg == WM_NCDESTROY) box->label2Proc.Restore();
     return CallWindowProcA(prev, hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK Label2Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return AtBoundary("About box link", LRESULT{0},
+                      [&] { return Label2Message(hwnd, msg, wp, lp); });
 }
 
 bool PaintBackground(const AboutBox& box, HDC dc) {
@@ -129,8 +143,18 @@ LRESULT OnCommand(AboutBox& box, WPARAM wp) {
     return 0;
 }
 
-LRESULT CALLBACK AboutWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    AboutBox* box = g_box && g_box->window == hwnd ? g_box.get() : nullptr;
+LRESULT AboutMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        // The box takes its state over from LoadAboutBox here and frees it in WM_NCDESTROY.
+        auto* owner = static_cast<std::unique_ptr<AboutBox>*>(
+            reinterpret_cast<const CREATESTRUCTA*>(lp)->lpCreateParams);
+        if (owner && *owner) {
+            AboutBox* created = owner->release();
+            created->window = hwnd;
+            SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+        }
+    }
+    AboutBox* box = BoxOf(hwnd);
     if (!box) return DefWindowProcA(hwnd, msg, wp, lp);
     switch (msg) {
     case WM_ERASEBKGND:
@@ -140,7 +164,7 @@ LRESULT CALLBACK AboutWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         HDC dc = reinterpret_cast<HDC>(wp);
         SetBkMode(dc, TRANSPARENT);
         const bool link = reinterpret_cast<HWND>(lp) == box->label2;
-        SetTextColor(dc, link ? kLinkTextColor : kLabelTextColor);
+        SetTextColor(dc, link ? kLinkTextColor : kPlaybackDesktopColor);
         return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
     }
     case WM_COMMAND:
@@ -152,7 +176,9 @@ LRESULT CALLBACK AboutWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_NCDESTROY: {
         const bool wasLoaded = box->loaded;
-        g_box.reset();  // the children are gone by now, so their fonts can go too
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        if (g_openBox == hwnd) g_openBox = nullptr;
+        delete box;  // the children are gone by now, so their fonts can go too
         if (wasLoaded && g_closedHandler) {
             auto handler = g_closedHandler;  // it may show a new box or change the handler
             handler();
@@ -163,6 +189,10 @@ LRESULT CALLBACK AboutWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         break;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK AboutWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return AtBoundary("About box", LRESULT{0}, [&] { return AboutMessage(hwnd, msg, wp, lp); });
 }
 
 bool RegisterAboutClass(HINSTANCE inst) {
@@ -222,16 +252,17 @@ HWND LoadAboutBox(HINSTANCE inst, HBITMAP background, HICON icon) {
     RECT frame{0, 0, clientW, clientH};
     AdjustWindowRectEx(&frame, kAboutStyle, FALSE, kAboutExStyle);
 
-    g_box = std::make_unique<AboutBox>();
-    AboutBox& box = *g_box;
-    box.background = background;
-    box.window = CreateWindowExA(kAboutExStyle, kAboutClassName, kAboutCaption, kAboutStyle, 0, 0,
-                                 frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                                 nullptr, inst, nullptr);
-    if (!box.window) {
-        g_box.reset();
+    auto owned = std::make_unique<AboutBox>();
+    owned->background = background;
+    HWND hwnd = CreateWindowExA(kAboutExStyle, kAboutClassName, kAboutCaption, kAboutStyle, 0, 0,
+                                frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                                nullptr, inst, &owned);
+    AboutBox* created = BoxOf(hwnd);
+    if (!created) {
+        if (hwnd) DestroyWindow(hwnd);
         return nullptr;
     }
+    AboutBox& box = *created;
     // Should the frame estimate be off (themes, a window manager), size by the real client.
     RECT window{}, client{};
     GetWindowRect(box.window, &window);
@@ -257,6 +288,7 @@ HWND LoadAboutBox(HINSTANCE inst, HBITMAP background, HICON icon) {
         box.label2Proc = WndProcSubclass(box.label2, Label2Proc);
     }
     box.loaded = true;
+    g_openBox = box.window;
     return box.window;
 }
 
@@ -278,11 +310,14 @@ HWND ShowAboutBox(HINSTANCE inst, HBITMAP background, HICON icon) {
     return hwnd;
 }
 
-HWND AboutBoxWindow() { return g_box && g_box->loaded ? g_box->window : nullptr; }
+HWND AboutBoxWindow() { return g_openBox; }
 
 bool AboutBoxOpen() { return AboutBoxWindow() != nullptr; }
 
-HWND AboutBoxTooltip() { return g_box && g_box->loaded ? g_box->tooltip : nullptr; }
+HWND AboutBoxTooltip() {
+    const AboutBox* box = BoxOf(g_openBox);
+    return box ? box->tooltip : nullptr;
+}
 
 bool IsAboutBoxMessage(MSG& msg) {
     HWND box = AboutBoxWindow();

@@ -5,14 +5,15 @@
 #include <optional>
 #include <string_view>
 #include "base/Numbers.h"
-#include "desktop/TrimAtNull.h"
+#include "base/Report.h"
+#include "base/TrimAtNull.h"
+#include "desktop/DesktopMod.h"
 
 namespace mevra {
 
 namespace {
 
 constexpr char kDefaultAlias[] = "MYPLAYER";
-constexpr char kDesktopTitle[] = "Program Manager";
 constexpr char kSuccess[] = "Success";
 constexpr std::int32_t kWsChild = 0x40000000;      // WS_CHILD, the film window's style
 constexpr std::uint32_t kShortPathBuffer = 255;    // characters for GetShortPathNameA
@@ -58,10 +59,10 @@ KORVANECLASS::KORVANECLASS(MciApi& mci, MediaSystemApi& system)
     : mci_(mci), system_(system), alias_(kDefaultAlias) {}
 
 std::string KORVANECLASS::AliasName() const { return alias_; }
-void KORVANECLASS::SetAliasName(const std::string& new_AliasName) { alias_ = new_AliasName; }
+void KORVANECLASS::SetAliasName(const std::string& alias) { alias_ = alias; }
 Hwnd KORVANECLASS::hwndParent() const { return parent_; }
-void KORVANECLASS::SethwndParent(Hwnd new_HwndParent) { parent_ = new_HwndParent; }
-void KORVANECLASS::SetFilename(const std::string& xFile) { file_ = xFile; }
+void KORVANECLASS::SethwndParent(Hwnd parent) { parent_ = parent; }
+void KORVANECLASS::SetFilename(const std::string& path) { file_ = path; }
 
 std::string KORVANECLASS::Filename() const {
     std::string buffer(kShortPathBuffer, '\0');
@@ -102,49 +103,49 @@ std::string KORVANECLASS::ErrorText(std::uint32_t code) {
     return buffer.substr(0, buffer.find('\0'));
 }
 
-void KORVANECLASS::setCommand(int Cmd, const std::string& sDrive, std::int32_t nValue) {
+void KORVANECLASS::setCommand(int command, const std::string& drive, std::int32_t value) {
     // With the alias free this opens the CD drive under it; with a film
     // loaded it fails and changes nothing.
-    SendNoReply("open " + sDrive + " Type cdaudio alias " + alias_ + " wait shareable");
-    switch (Cmd) {
-        case 1: SendNoReply("stop " + alias_); break;
-        case 2: SendNoReply("play " + alias_); break;
-        case 3:
+    SendNoReply("open " + drive + " Type cdaudio alias " + alias_ + " wait shareable");
+    switch (command) {
+        case kCmdStop: SendNoReply("stop " + alias_); break;
+        case kCmdPlay: SendNoReply("play " + alias_); break;
+        case kCmdPlayFrom:
             Query("set " + alias_ + " time format ms", kSmallBuffer);
-            SendNoReply("seek " + alias_ + " to " + Num(nValue));
-            SendNoReply("play " + alias_ + " from " + Num(nValue));
+            SendNoReply("seek " + alias_ + " to " + Num(value));
+            SendNoReply("play " + alias_ + " from " + Num(value));
             break;
-        case 4: SendNoReply("set " + alias_ + " speed " + Num(nValue)); break;
-        case 5: SendNoReply("close " + alias_); break;
-        case 6: SendNoReply("pause " + alias_ + " wait"); break;
-        case 7: SendNoReply("resume " + alias_); break;
+        case kCmdSpeed: SendNoReply("set " + alias_ + " speed " + Num(value)); break;
+        case kCmdClose: SendNoReply("close " + alias_); break;
+        case kCmdPause: SendNoReply("pause " + alias_ + " wait"); break;
+        case kCmdResume: SendNoReply("resume " + alias_); break;
         default: break;
     }
 }
 
-std::string KORVANECLASS::getStatusInfo(std::int32_t Info) {
+std::string KORVANECLASS::getStatusInfo(std::int32_t query) {
     std::string reply;
-    switch (Info) {
-        case 1:
+    switch (query) {
+        case kStatusLengthFrames:
             Query("set " + alias_ + " time format frames");
             reply = Query("status " + alias_ + " length");
             break;
-        case 2: reply = Query("status " + alias_ + " mode"); break;
-        case 3: {
+        case kStatusMode: reply = Query("status " + alias_ + " mode"); break;
+        case kStatusPositionMs: {
             SendNoReply("set " + alias_ + " time format ms");
             double ms = LeadingNumber(Query("status " + alias_ + " position"));
             reply = Num(ToInt32(RoundHalfEven(ms)));
             break;
         }
-        case 4: reply = Query("status " + alias_ + " time format"); break;
-        case 5: reply = Query("Status " + alias_ + " frame rate"); break;
-        case 6: {
+        case kStatusTimeFormat: reply = Query("status " + alias_ + " time format"); break;
+        case kStatusFrameRate: reply = Query("Status " + alias_ + " frame rate"); break;
+        case kStatusSpeed: {
             double speed = LeadingNumber(Query("status " + alias_ + " speed ")) / 10;
             reply = FormatShortest(speed, system_.DecimalSeparator());
             break;
         }
-        case 7: reply = Query("status " + alias_ + " window handle"); break;
-        case 8: {
+        case kStatusWindowHandle: reply = Query("status " + alias_ + " window handle"); break;
+        case kStatusLengthSeconds: {
             SetTimeFormat(0);
             double ms = LeadingNumber(Query("status " + alias_ + " length"));
             reply = FormatShortest(RoundHalfEven(ms / 1000), system_.DecimalSeparator());
@@ -155,8 +156,8 @@ std::string KORVANECLASS::getStatusInfo(std::int32_t Info) {
     return TrimAtNull(reply);
 }
 
-void KORVANECLASS::SetTimeFormat(std::int32_t fm_Time) {
-    switch (fm_Time) {
+void KORVANECLASS::SetTimeFormat(std::int32_t format) {
+    switch (format) {
         case 0: SendNoReply("set " + alias_ + " time format ms wait"); break;
         case 1: SendNoReply("set " + alias_ + " time format tmsf wait"); break;
         case 2: SendNoReply("set " + alias_ + " time format frames wait"); break;
@@ -164,14 +165,14 @@ void KORVANECLASS::SetTimeFormat(std::int32_t fm_Time) {
     }
 }
 
-std::string KORVANECLASS::LENGTHFORMAT(std::int32_t sFormat) {
+std::string KORVANECLASS::LENGTHFORMAT(std::int32_t form) {
     SendNoReply("set " + alias_ + " time format milliseconds");
     std::string text;
-    switch (sFormat) {
+    switch (form) {
         case 0:
         case 1: {
             double s = RoundHalfEven(LeadingNumber(Query("status " + alias_ + " length")) / 1000);
-            text = sFormat == 0 ? FormatShortest(s, system_.DecimalSeparator()) : MinutesSeconds(s);
+            text = form == 0 ? FormatShortest(s, system_.DecimalSeparator()) : MinutesSeconds(s);
             break;
         }
         case 2: text = Query("status " + alias_ + " length", kSmallBuffer); break;
@@ -180,52 +181,47 @@ std::string KORVANECLASS::LENGTHFORMAT(std::int32_t sFormat) {
     return TrimAtNull(text);
 }
 
-std::string KORVANECLASS::POSFORMAT(std::int32_t sPFormat) {
+std::string KORVANECLASS::POSFORMAT(std::int32_t form) {
     // Step by step: a step that fails is skipped and the working values keep
     // what they held, so this never throws.
+    constexpr char what[] = "POSFORMAT";
     std::string text;
     double p = 0;
     auto seconds_of = [&p](const std::string& reply) {
         if (std::optional<double> ms = WholeNumber(reply)) p = RoundHalfEven(*ms / 1000);
     };
-    auto attempt = [](auto&& step) {
-        try {
-            step();
-        } catch (const std::exception&) {
-        }
-    };
-    switch (sPFormat) {
+    switch (form) {
         case 0:
-            attempt([&] { SendNoReply("set " + alias_ + " time format tmsf "); });
-            attempt([&] { seconds_of(TrimAtNull(Query("status " + alias_ + " position"))); });
-            attempt([&] { text = FormatShortest(p, system_.DecimalSeparator()); });
+            Attempt(what, [&] { SendNoReply("set " + alias_ + " time format tmsf "); });
+            Attempt(what, [&] { seconds_of(TrimAtNull(Query("status " + alias_ + " position"))); });
+            Attempt(what, [&] { text = FormatShortest(p, system_.DecimalSeparator()); });
             break;
         case 1: {
-            attempt([&] { SendNoReply("set " + alias_ + " time format milliseconds"); });
-            attempt([&] { seconds_of(Query("status " + alias_ + " position")); });
+            Attempt(what, [&] { SendNoReply("set " + alias_ + " time format milliseconds"); });
+            Attempt(what, [&] { seconds_of(Query("status " + alias_ + " position")); });
             if (p < 60) {
-                attempt([&] { text = "00:" + FormatTwoDigits(p); });
+                Attempt(what, [&] { text = "00:" + FormatTwoDigits(p); });
                 break;
             }
             std::int16_t minutes = 0;
             double rest = p;
-            attempt([&] { minutes = ToInt16(std::floor(p / 60)); });
-            attempt([&] { rest = p - CheckedMul16(minutes, 60); });
-            attempt([&] { text = FormatTwoDigits(minutes) + ":" + FormatTwoDigits(rest); });
+            Attempt(what, [&] { minutes = ToInt16(std::floor(p / 60)); });
+            Attempt(what, [&] { rest = p - CheckedMul16(minutes, 60); });
+            Attempt(what, [&] { text = FormatTwoDigits(minutes) + ":" + FormatTwoDigits(rest); });
             break;
         }
         case 2:
-            attempt([&] { text = Query("status " + alias_ + " position"); });
+            Attempt(what, [&] { text = Query("status " + alias_ + " position"); });
             break;
         default: break;
     }
     return TrimAtNull(text);
 }
 
-bool KORVANECLASS::THE_ENDOFSONG(std::int32_t fTime) {
-    if (fTime < 0 || fTime > 2) return true;
-    std::string position = POSFORMAT(fTime);
-    std::string length = LENGTHFORMAT(fTime);
+bool KORVANECLASS::THE_ENDOFSONG(std::int32_t form) {
+    if (form < 0 || form > 2) return true;
+    std::string position = POSFORMAT(form);
+    std::string length = LENGTHFORMAT(form);
     return EqualNoCase(position, length);
 }
 
@@ -242,9 +238,9 @@ OpenResult KORVANECLASS::OpenMedia(Hwnd lngHWnd, const std::string& AliasName,
     return result;
 }
 
-std::string KORVANECLASS::OpenMediaFile(Hwnd lngHWnd, const std::string& AliasName,
-                                        const std::string& typeDevice) {
-    return OpenMedia(lngHWnd, AliasName, typeDevice).text;
+std::string KORVANECLASS::OpenMediaFile(Hwnd parent, const std::string& alias,
+                                        const std::string& type) {
+    return OpenMedia(parent, alias, type).text;
 }
 
 OpenResult KORVANECLASS::PlayMEDIAFILE(std::int32_t where) {
@@ -257,48 +253,47 @@ OpenResult KORVANECLASS::PlayMEDIAFILE(std::int32_t where) {
     return opened;
 }
 
-std::string KORVANECLASS::MoveVideoTo(Hwnd lngHWnd, std::int32_t lngLeft, std::int32_t lngTop,
-                                      std::int32_t& lngWidth, std::int32_t& lngHeight,
+std::string KORVANECLASS::MoveVideoTo(Hwnd parent, std::int32_t left, std::int32_t top,
+                                      std::int32_t& width, std::int32_t& height,
                                       std::int32_t margin) {
-    if (lngWidth == 0 || lngHeight == 0) {
+    if (width == 0 || height == 0) {
         Rect rect;
-        if (!system_.WindowRect(lngHWnd, rect)) rect = Rect{};
-        lngWidth = CheckedSub32(rect.right, rect.left);
-        lngHeight = CheckedSub32(rect.bottom, rect.top);
+        if (!system_.WindowRect(parent, rect)) rect = Rect{};
+        width = CheckedSub32(rect.right, rect.left);
+        height = CheckedSub32(rect.bottom, rect.top);
     }
     const std::int32_t twice = CheckedMul32(2, margin);
-    const std::string command = "put " + alias_ + " window at " +
-                                Num(CheckedAdd32(lngLeft, margin)) + " " +
-                                Num(CheckedAdd32(lngTop, margin)) + " " +
-                                Num(CheckedSub32(lngWidth, twice)) + " " +
-                                Num(CheckedSub32(lngHeight, twice));
+    const std::string command = "put " + alias_ + " window at " + Num(CheckedAdd32(left, margin)) +
+                                " " + Num(CheckedAdd32(top, margin)) + " " +
+                                Num(CheckedSub32(width, twice)) + " " +
+                                Num(CheckedSub32(height, twice));
     std::uint32_t code = SendNoReply(command);
     return code != 0 ? ErrorText(code) : kSuccess;
 }
 
-void KORVANECLASS::JumpBy(std::int32_t nValue, bool forward) {
-    // getStatusInfo 3 always answers with a 32-bit number, so this cannot miss.
-    const std::int32_t pos = ToInt32(WholeNumber(getStatusInfo(3)).value_or(0));
+void KORVANECLASS::JumpBy(std::int32_t seconds, bool forward) {
+    // The position query always answers with a 32-bit number, so this cannot miss.
+    const std::int32_t pos = ToInt32(WholeNumber(getStatusInfo(kStatusPositionMs)).value_or(0));
     Query("set " + alias_ + " time format ms", kSmallBuffer);
-    const std::int32_t distance = CheckedMul32(nValue, 1000);
+    const std::int32_t distance = CheckedMul32(seconds, 1000);
     const std::int32_t target = forward ? CheckedAdd32(pos, distance) : CheckedSub32(pos, distance);
     SendNoReply("play " + alias_ + " from " + Num(target));
 }
 
-void KORVANECLASS::FForward(std::int32_t nValue) { JumpBy(nValue, true); }
-void KORVANECLASS::FRewind(std::int32_t nValue) { JumpBy(nValue, false); }
+void KORVANECLASS::FForward(std::int32_t seconds) { JumpBy(seconds, true); }
+void KORVANECLASS::FRewind(std::int32_t seconds) { JumpBy(seconds, false); }
 
-void KORVANECLASS::SetAudioState(std::int32_t stChan, std::int32_t st_pos) {
-    const char* channel = nullptr;
-    switch (stChan) {
-        case 0: channel = "right"; break;
-        case 1: channel = "left"; break;
-        case 2: channel = "all"; break;
+void KORVANECLASS::SetAudioState(std::int32_t channel, std::int32_t off) {
+    const char* name = nullptr;
+    switch (channel) {
+        case kAudioRightChannel: name = "right"; break;
+        case kAudioLeftChannel: name = "left"; break;
+        case kAudioAllChannels: name = "all"; break;
         default: return;
     }
-    SendNoReply("set " + alias_ + " audio " + channel + (st_pos == 0 ? " on" : " off"));
+    SendNoReply("set " + alias_ + " audio " + name + (off == 0 ? " on" : " off"));
 }
 
-Hwnd KORVANECLASS::GetHwndDesktop() { return system_.FindWindowByTitle(kDesktopTitle); }
+Hwnd KORVANECLASS::GetHwndDesktop() { return system_.FindWindowByTitle(kDesktopWindowTitle); }
 
 }  // namespace mevra

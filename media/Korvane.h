@@ -10,49 +10,59 @@
 
 namespace mevra {
 
+// getStatusInfo's questions.
+enum StatusInfo : std::int32_t {
+    kStatusLengthFrames = 1,
+    kStatusMode = 2,
+    kStatusPositionMs = 3,
+    kStatusTimeFormat = 4,
+    kStatusFrameRate = 5,
+    kStatusSpeed = 6,   // percent of normal speed
+    kStatusWindowHandle = 7,
+    kStatusLengthSeconds = 8,
+};
+
 class KORVANECLASS : public MediaPlayer {
 public:
     // Both adapters must outlive the player. Nothing is sent to MCI here.
     KORVANECLASS(MciApi& mci, MediaSystemApi& system);
-    // Sends nothing: the device stays open until setCommand(5).
+    // Sends nothing: the device stays open until setCommand(kCmdClose).
     ~KORVANECLASS() override = default;
 
     // Fields.
     std::string AliasName() const override;
-    void SetAliasName(const std::string& new_AliasName) override;
+    void SetAliasName(const std::string& alias) override;
     Hwnd hwndParent() const override;
-    void SethwndParent(Hwnd new_HwndParent) override;
+    void SethwndParent(Hwnd parent) override;
     std::string Filename() const override;  // short (8.3) form, "" when unavailable
-    void SetFilename(const std::string& xFile) override;
+    void SetFilename(const std::string& path) override;
     std::string DeviceType() const;         // MCI device type by extension
 
     // Playback commands, each preceded by the CD-audio open.
-    void setCommand(int Cmd, const std::string& sDrive = "", std::int32_t nValue = 0) override;
+    void setCommand(int command, const std::string& drive = "", std::int32_t value = 0) override;
 
-    // Status queries and time formats.
-    std::string getStatusInfo(std::int32_t Info);  // throws OverflowError (Info 3)
-    void SetTimeFormat(std::int32_t fm_Time);
-    std::string LENGTHFORMAT(std::int32_t sFormat);  // throws OverflowError (form 1)
-    std::string POSFORMAT(std::int32_t sPFormat);    // never throws
-    bool THE_ENDOFSONG(std::int32_t fTime) override;
+    // Status queries and time formats. Forms: 0 seconds, 1 "mm:ss", 2 as MCI answers.
+    std::string getStatusInfo(std::int32_t query);  // throws OverflowError (kStatusPositionMs)
+    void SetTimeFormat(std::int32_t format);        // 0 ms, 1 tmsf, 2 frames
+    std::string LENGTHFORMAT(std::int32_t form);    // throws OverflowError (form 1)
+    std::string POSFORMAT(std::int32_t form);       // never throws
+    bool THE_ENDOFSONG(std::int32_t form) override;
 
     // Opening, placing, seeking and audio.
-    std::string OpenMediaFile(Hwnd lngHWnd, const std::string& AliasName,
-                              const std::string& typeDevice);
+    std::string OpenMediaFile(Hwnd parent, const std::string& alias, const std::string& type);
     OpenResult PlayMEDIAFILE(std::int32_t where = 0) override;
-    // Measures lngHWnd when either size is 0 and stores the measured sizes back.
-    std::string MoveVideoTo(Hwnd lngHWnd, std::int32_t lngLeft, std::int32_t lngTop,
-                            std::int32_t& lngWidth, std::int32_t& lngHeight,
-                            std::int32_t margin = 0);
-    void FForward(std::int32_t nValue) override;
-    void FRewind(std::int32_t nValue) override;
-    void SetAudioState(std::int32_t stChan, std::int32_t st_pos) override;
+    // Measures parent when either size is 0 and stores the measured sizes back.
+    std::string MoveVideoTo(Hwnd parent, std::int32_t left, std::int32_t top, std::int32_t& width,
+                            std::int32_t& height, std::int32_t margin = 0);
+    void FForward(std::int32_t seconds) override;
+    void FRewind(std::int32_t seconds) override;
+    void SetAudioState(std::int32_t channel, std::int32_t off) override;
     Hwnd GetHwndDesktop();
 
 private:
     OpenResult OpenMedia(Hwnd lngHWnd, const std::string& AliasName,
                          const std::string& typeDevice);
-    void JumpBy(std::int32_t nValue, bool forward);  // FForward / FRewind
+    void JumpBy(std::int32_t seconds, bool forward);  // FForward / FRewind
     std::uint32_t SendNoReply(const std::string& command);
     static constexpr std::uint32_t kStatusReply = 256;  // status replies, filled with NULs
     std::string Query(const std::string& command, std::uint32_t buffer_size = kStatusReply);

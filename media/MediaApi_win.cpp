@@ -4,9 +4,13 @@
 #include <cstring>
 #include <string>
 
+#include "base/Report.h"
 #include "media/MediaApiWin.h"
+#include "media/MediaPlayer.h"
 
 namespace mevra {
+
+static_assert(kMciErrDuplicateAlias == MCIERR_DUPLICATE_ALIAS);
 
 namespace {
 constexpr int kLocaleTextBuffer = 8;  // LOCALE_SDECIMAL holds at most 4 characters with its NUL
@@ -18,10 +22,11 @@ std::uint32_t Win32MciApi::SendCommand(const std::string& command, char* reply,
     auto code = ::mciSendStringA(command.c_str(), reply, reply_size, nullptr);
     // Each command and its outcome goes to the debugger channel: the one way to watch
     // the film's device from outside the process (DebugView, or Wine's +debugstr).
-    std::string line = "Mevra: mci [" + command.substr(0, command.find_last_not_of(' ') + 1) +
-                       "] -> " + std::to_string(code);
-    if (reply_size > 0 && code == 0) line += " [" + std::string(reply, ::strnlen(reply, reply_size)) + "]";
-    ::OutputDebugStringA(line.c_str());
+    std::string line = "mci [" + command.substr(0, command.find_last_not_of(' ') + 1) + "] -> " +
+                       std::to_string(code);
+    if (reply_size > 0 && code == 0)
+        line += " [" + std::string(reply, ::strnlen(reply, reply_size)) + "]";
+    DebugLine(line);
     return code;
 }
 

@@ -14,6 +14,24 @@ struct OpenResult {
     std::string text = "Success";
 };
 
+// setCommand's codes; the method takes them as plain integers.
+enum MediaCommand : int {
+    kCmdStop = 1,
+    kCmdPlay = 2,
+    kCmdPlayFrom = 3,  // seek to value (ms), then play from there
+    kCmdSpeed = 4,
+    kCmdClose = 5,
+    kCmdPause = 6,
+    kCmdResume = 7,
+};
+
+// SetAudioState's channels.
+enum AudioChannel : std::int32_t {
+    kAudioRightChannel = 0,
+    kAudioLeftChannel = 1,
+    kAudioAllChannels = 2,
+};
+
 // MCIERR_DUPLICATE_ALIAS: the alias already holds a device, as it does when
 // Play or Loop restarts the film that is loaded.
 constexpr std::uint32_t kMciErrDuplicateAlias = 289;
@@ -23,21 +41,24 @@ public:
     virtual ~MediaPlayer() = default;
 
     virtual std::string AliasName() const = 0;
-    virtual void SetAliasName(const std::string& new_AliasName) = 0;
+    virtual void SetAliasName(const std::string& alias) = 0;
     virtual Hwnd hwndParent() const = 0;
-    virtual void SethwndParent(Hwnd new_HwndParent) = 0;
+    virtual void SethwndParent(Hwnd parent) = 0;
     virtual std::string Filename() const = 0;         // short form
-    virtual void SetFilename(const std::string& xFile) = 0;
+    virtual void SetFilename(const std::string& path) = 0;
 
-    virtual void setCommand(int Cmd, const std::string& sDrive = "", std::int32_t nValue = 0) = 0;
+    // command is a MediaCommand; drive and value serve the CD open and kCmdPlayFrom/kCmdSpeed.
+    virtual void setCommand(int command, const std::string& drive = "", std::int32_t value = 0) = 0;
     // Opens, places and starts the film. Returns the open command's outcome
     // (callers that follow the original design ignore it). Throws OverflowError
     // when where * 1000 does not fit 32 bits, after the open and the placement.
     virtual OpenResult PlayMEDIAFILE(std::int32_t where = 0) = 0;
-    virtual void FForward(std::int32_t nValue) = 0;   // throws OverflowError
-    virtual void FRewind(std::int32_t nValue) = 0;    // throws OverflowError
-    virtual void SetAudioState(std::int32_t stChan, std::int32_t st_pos) = 0;
-    virtual bool THE_ENDOFSONG(std::int32_t fTime) = 0;
+    virtual void FForward(std::int32_t seconds) = 0;  // throws OverflowError
+    virtual void FRewind(std::int32_t seconds) = 0;   // throws OverflowError
+    // channel is an AudioChannel; off 0 turns its sound on, anything else off.
+    virtual void SetAudioState(std::int32_t channel, std::int32_t off) = 0;
+    // form as for LENGTHFORMAT and POSFORMAT.
+    virtual bool THE_ENDOFSONG(std::int32_t form) = 0;
 };
 
 }  // namespace mevra

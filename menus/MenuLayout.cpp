@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include "base/Numbers.h"
 
 namespace mevra {
 namespace {
@@ -25,17 +26,11 @@ std::int32_t Half(std::int32_t v) { return Nearest(static_cast<double>(v) / 2.0)
 
 }  // namespace
 
-// Independent of the FPU rounding mode: floor, then decide the half by parity.
 std::int32_t Nearest(double x) {
     if (std::isnan(x)) return 0;
-    double f = std::floor(x);
-    const double frac = x - f;
-    if (frac > 0.5 || (frac == 0.5 && std::fmod(f, 2.0) != 0.0)) f += 1.0;
-    if (f <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
-        return std::numeric_limits<std::int32_t>::min();
-    if (f >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
-        return std::numeric_limits<std::int32_t>::max();
-    return static_cast<std::int32_t>(f);
+    constexpr double lo = std::numeric_limits<std::int32_t>::min();
+    constexpr double hi = std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(std::clamp(RoundHalfEven(x), lo, hi));
 }
 
 std::string MenuItemKey(std::uint32_t itemId, Hwnd hwnd) {
@@ -132,7 +127,7 @@ BarGaps ComputeBarGaps(const BarItemRecord& last, const Rect& item, std::int32_t
     BarGaps g;
     // The first item of a new row completes the previous row up to the right end.
     const bool nextItem = std::int64_t{itemId} == std::int64_t{last.id} + 1;
-    if (nextItem && last.top < item.top && itemId > BAR_FIRST_ID && last.right != 0)
+    if (nextItem && last.top < item.top && itemId > MENUBAR_FIRST_ID && last.right != 0)
         g.fills.push_back({last.right, last.top, gapRight, last.bottom});
     g.last = {item.left, item.top, item.right, item.bottom, itemId};
     if (itemId == lastBarItemId) g.fills.push_back({item.right, item.top, gapRight, item.bottom});

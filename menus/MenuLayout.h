@@ -12,9 +12,10 @@ namespace mevra {
 
 // Width of the cell that holds an item's picture or check glyph.
 constexpr std::int32_t PICTURE_CELL_WIDTH = 20;
-// Menu-bar item data; mirrors MENUBAR_ITEM_DATA of the engine.
-constexpr std::uint32_t BAR_ITEM_DATA = 2;
-constexpr std::int32_t BAR_FIRST_ID = 666;
+// Item data of converted menu-bar items; popup items carry none.
+constexpr std::uintptr_t MENUBAR_ITEM_DATA = 2;
+// Command id of menu-bar position 0; position p gets MENUBAR_FIRST_ID + p.
+constexpr std::int32_t MENUBAR_FIRST_ID = 666;
 
 // Windows values the decisions below use (MFT_, ODS_, DST_ and DSS_ of winuser.h).
 namespace menuconst {
@@ -37,7 +38,7 @@ struct Size32 {
 
 struct MenuColorSet {
     ColorRef SelectFill = Rgb(182, 189, 210);     // selected item fill and text background
-    ColorRef TextColor = Rgb(16, 0, 16);          // unselected text; 0 = fall back
+    ColorRef TextColor = kPlaybackDesktopColor;   // unselected text; 0 = fall back
     ColorRef TextBackColor = Rgb(58, 110, 165);   // text background of unselected popup items
     ColorRef SelectTextColor = Rgb(0, 0, 255);    // text of selected items
     ColorRef BarTextColor = 0;                    // menu-bar text when TextColor is 0
@@ -49,7 +50,7 @@ struct BarItemRecord {
     std::int32_t left = 0, top = 0, right = 0, bottom = 0, id = 0;
 };
 
-// Round to the nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
+// RoundHalfEven as a 32-bit integer, clamped to its range; NaN gives 0.
 std::int32_t Nearest(double x);
 
 // "M" + id + "-" + window handle, both as signed 32-bit decimals.

@@ -16,10 +16,6 @@
 
 namespace mevra {
 
-// Item data of converted menu-bar items; popup items carry none.
-constexpr ULONG_PTR MENUBAR_ITEM_DATA = 2;
-// Command id of menu-bar position 0; position p gets MENUBAR_FIRST_ID + p.
-constexpr std::int32_t MENUBAR_FIRST_ID = 666;
 // Window property that holds the procedure HookMenus replaced.
 constexpr const char* ORIG_PROC_PROPERTY = "ODMenuOrigProc";
 

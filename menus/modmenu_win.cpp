@@ -9,8 +9,18 @@
 #include <vector>
 
 #include "base/Raii_win.h"
+#include "base/Report.h"
 
 namespace mevra {
+
+// MenuLayout.h decides with copies of these numbers, so it builds without windows.h.
+static_assert(menuconst::kMenuBreak == MFT_MENUBREAK && menuconst::kOwnerDraw == MFT_OWNERDRAW &&
+              menuconst::kSeparator == MFT_SEPARATOR);
+static_assert(menuconst::kSelected == ODS_SELECTED && menuconst::kDisabled == ODS_DISABLED &&
+              menuconst::kChecked == ODS_CHECKED && menuconst::kHotLight == ODS_HOTLIGHT);
+static_assert(menuconst::kPrefixText == DST_PREFIXTEXT && menuconst::kBitmap == DST_BITMAP &&
+              menuconst::kDrawDisabled == DSS_DISABLED);
+
 namespace {
 
 constexpr int kTextBufferChars = 128;   // item texts are read into 128 characters
@@ -327,7 +337,9 @@ void UnhookToolbarMenus(HWND control) {
     Unsubclass(FindWindowExA(control, nullptr, kToolbarChildClass, nullptr));
 }
 
-LRESULT CALLBACK MenuWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+namespace {
+
+LRESULT MenuMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     const auto previous = reinterpret_cast<WNDPROC>(GetPropA(hwnd, ORIG_PROC_PROPERTY));
     // Without a recorded procedure (a message after unhooking) Windows' default serves.
     auto passOn = [&]() -> LRESULT {
@@ -377,11 +389,18 @@ LRESULT CALLBACK MenuWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     }
 }
 
+}  // namespace
+
+LRESULT CALLBACK MenuWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return AtBoundary("menu engine", LRESULT{0},
+                      [&] { return MenuMessage(hwnd, msg, wParam, lParam); });
+}
+
 void ConvertMenuBar(HWND form) {
     auto& st = modmenu();
     HMENU bar = GetMenu(form);
     const int count = bar ? std::max(GetMenuItemCount(bar), 0) : 0;
-    st.LastBarItemId = BAR_FIRST_ID + count - 1;
+    st.LastBarItemId = MENUBAR_FIRST_ID + count - 1;
     // A maximized child form shows its window menu at position 0.
     const int first = IsZoomed(form) ? 1 : 0;
     for (int p = first; p < count; ++p) {
@@ -393,7 +412,7 @@ void ConvertMenuBar(HWND form) {
         info.cch = kTextMaxChars;
         if (!GetMenuItemInfoA(bar, static_cast<UINT>(p), TRUE, &info)) continue;
         const std::string text(buf, strnlen(buf, std::min<UINT>(info.cch, kTextMaxChars)));
-        const UINT id = static_cast<UINT>(BAR_FIRST_ID + p);
+        const UINT id = static_cast<UINT>(MENUBAR_FIRST_ID + p);
         if (!text.empty()) st.MenuCaptions.Replace(MenuItemKey(id, FromHwnd(form)), text);
 
         // Owner-drawn with the bar's id and item data. SetMenuItemInfo, unlike

@@ -1,6 +1,6 @@
 #include "shell/Form1.h"
 
-#include <exception>
+#include "base/Report.h"
 #include "desktop/DesktopMod.h"
 #include "desktop/RegistryMod.h"
 #include "dialogs/CDialogEX.h"
@@ -15,15 +15,6 @@ const std::string kMovieFilter = std::string("Movie (*.dat;*.mpg;*.avi;*.asf;*.w
                                  "*.mov" + '\0';
 
 namespace {
-
-// Start-up and Play run step by step: a step that fails is skipped.
-template <typename F>
-void Step(F&& f) {
-    try {
-        f();
-    } catch (const std::exception&) {
-    }
-}
 
 // Clears a flag on every way out of a scope.
 class FlagGuard {
@@ -52,29 +43,30 @@ bool Form1::Form_Initialize() {
 
 void Form1::Form_Load(Hwnd self) {
     hwnd_ = self;
-    Step([&] { m_hwndDesktop = p_.ui.FindDesktopWindow(); });
-    Step([&] { p_.media.SethwndParent(m_hwndDesktop); });
-    Step([&] { p_.ui.SetupMenuStyle(); });
-    Step([&] {
+    Attempt("find the desktop window", [&] { m_hwndDesktop = p_.ui.FindDesktopWindow(); });
+    Attempt("give the player its parent", [&] { p_.media.SethwndParent(m_hwndDesktop); });
+    Attempt("hook the menus", [&] { p_.ui.SetupMenuStyle(); });
+    Attempt("add the tray icon", [&] {
         p_.tray.SetOwner(hwnd_);
         p_.tray.SetTrayIcon(p_.ui.TrayIcon(), kTrayTip, false);
     });
-    Step([&] {
+    Attempt("show the start balloon", [&] {
         p_.tray.ShowTrayBalloon(kStartBalloonText, kBalloonTitle, kBalloonInfoFlags, true,
                                 kStartBalloonMs);
     });
-    Step([&] {
+    Attempt("set up the open dialog", [&] {
         p_.dialog.SetPreviewWindow(p_.ui.BannerWindow(), kBannerLeft, kBannerTop);
         p_.dialog.SetDialogHeight(kOpenDialogHeight);
     });
-    Step([&] { p_.ui.InstallMainWindowProc(); });
+    Attempt("install the hotkey procedure", [&] { p_.ui.InstallMainWindowProc(); });
     for (const HotkeyRow& row : kHotkeyTable)
-        Step([&] { p_.hotkeys.AddHotKey(hwnd_, row.modifiers, row.key); });
-    Step([&] {
+        Attempt("add a hotkey", [&] { p_.hotkeys.AddHotKey(hwnd_, row.modifiers, row.key); });
+    Attempt("read the shortcut arrow", [&] {
         p_.registry.ReadArrowState();
         SetChecked(MenuItem::mnuArrow, p_.registry.ArrowHidden);
     });
-    Step([&] { SetChecked(MenuItem::mnuSt, p_.registry.IsStartupSet()); });
+    Attempt("read the start-up entry",
+            [&] { SetChecked(MenuItem::mnuSt, p_.registry.IsStartupSet()); });
 }
 
 void Form1::Form_QueryUnload() {
@@ -86,12 +78,12 @@ void Form1::Form_QueryUnload() {
 
 void Form1::Form_Unload() {
     // Each part is taken down even if an earlier one fails.
-    Step([&] { StopFilm(); });
-    Step([&] {
+    Attempt("stop the film", [&] { StopFilm(); });
+    Attempt("remove the tray icon", [&] {
         p_.tray.SetOwner(hwnd_);
         p_.tray.SetTrayIcon(p_.ui.TrayIcon(), kTrayTip, true);
     });
-    Step([&] { p_.hotkeys.RemoveHotKeys(hwnd_); });
+    Attempt("remove the hotkeys", [&] { p_.hotkeys.RemoveHotKeys(hwnd_); });
 }
 
 // --- playback -------------------------------------------------------------
@@ -138,28 +130,28 @@ void Form1::mnuFName_Click() {
 
 void Form1::mnuPlay_Click() {
     if (m_blnPaused) {
-        Step([&] { p_.media.setCommand(kCmdResume); });
+        Attempt("Play: resume", [&] { p_.media.setCommand(kCmdResume); });
         m_blnPaused = false;
         return;
     }
     if (filmname.empty()) return;
     m_blnPaused = false;
-    Step([&] { p_.media.SetFilename(filmname); });
-    Step([&] {
+    Attempt("Play: set the file", [&] { p_.media.SetFilename(filmname); });
+    Attempt("Play: clear the wallpaper", [&] {
         if (!p_.registry.WallpaperCleared) {
             p_.registry.ManageWallpaper(kWallpaperSaveAndClear);
             p_.ui.RepaintAll();
         }
     });
     OpenResult opened;
-    Step([&] { opened = p_.media.PlayMEDIAFILE(); });
+    Attempt("Play: open the film", [&] { opened = p_.media.PlayMEDIAFILE(); });
     if (opened.code != 0 && opened.code != kMciErrDuplicateAlias) {
         // Nothing is to play: a film still loaded under the alias (its file deleted
         // since, say) was just restarted by the commands after the open, so stop and
         // close it; then give the wallpaper back, keep the timer off and say why.
-        Step([&] { p_.media.setCommand(kCmdStop); });
-        Step([&] { p_.media.setCommand(kCmdClose); });
-        Step([&] {
+        Attempt("Play: stop", [&] { p_.media.setCommand(kCmdStop); });
+        Attempt("Play: close", [&] { p_.media.setCommand(kCmdClose); });
+        Attempt("Play: restore the wallpaper", [&] {
             if (p_.registry.WallpaperCleared) {
                 p_.registry.ManageWallpaper(kWallpaperRestore);
                 p_.registry.WallpaperCleared = false;
@@ -168,13 +160,13 @@ void Form1::mnuPlay_Click() {
         });
         m_blnPlaying = false;
         SetTimer(false);
-        Step([&] {
+        Attempt("Play: show the failure", [&] {
             p_.tray.ShowTrayBalloon(GetFileName(filmname, true) + ": " + opened.text,
                                     kBalloonTitle, kBalloonInfoFlags, true, kBalloonMs);
         });
         return;
     }
-    Step([&] {
+    Attempt("Play: show the film's name", [&] {
         p_.tray.ShowTrayBalloon(GetFileName(filmname, true), kBalloonTitle, kBalloonInfoFlags,
                                 true, kBalloonMs);
     });
@@ -283,11 +275,11 @@ void Form1::Form_MouseMove(std::uint32_t mouseMessage) {
 }
 
 void Form1::OnTaskbarCreated() {
-    Step([&] {
+    Attempt("add the tray icon again", [&] {
         p_.tray.SetOwner(hwnd_);
         p_.tray.SetTrayIcon(p_.ui.TrayIcon(), kTrayTip, false);
     });
-    Step([&] {
+    Attempt("find the new desktop window", [&] {
         m_hwndDesktop = p_.ui.FindDesktopWindow();
         p_.media.SethwndParent(m_hwndDesktop);
     });
@@ -298,7 +290,7 @@ void Form1::OnTaskbarCreated() {
     }
     // A running film's window went down with the old desktop: reopen it on the new one.
     if (timerOn_) {
-        Step([&] { StopFilm(); });
+        Attempt("stop the film on the old desktop", [&] { StopFilm(); });
         mnuPlay_Click();
     }
 }

@@ -30,16 +30,7 @@ constexpr std::int32_t kOpenDialogHeight = 307;
 // The open dialog's filter: two description / pattern pairs, each element NUL-ended.
 extern const std::string kMovieFilter;
 
-// MediaPlayer::setCommand codes.
-constexpr int kCmdStop = 1;
-constexpr int kCmdClose = 5;
-constexpr int kCmdPause = 6;
-constexpr int kCmdResume = 7;
 constexpr std::int32_t kMenuSeekSeconds = 5;
-constexpr std::int32_t kAudioAllChannels = 2;
-// ManageWallpaper actions.
-constexpr std::int32_t kWallpaperSaveAndClear = 0;
-constexpr std::int32_t kWallpaperRestore = 2;
 
 struct Form1Parts {
     MediaPlayer& media;  // m_objMedia, the film's player

@@ -1,7 +1,7 @@
 #include "shell/Form1_win.h"
 
-#include <exception>
 #include "base/Raii_win.h"
+#include "base/Report.h"
 #include "desktop/DesktopMod.h"
 #include "desktop/RegistryMod.h"
 #include "desktop/Registry_win.h"
@@ -17,6 +17,9 @@
 #include "shell/Systray_win.h"
 
 namespace mevra {
+
+static_assert(kWmLButtonUp == WM_LBUTTONUP && kWmRButtonUp == WM_RBUTTONUP);
+
 namespace {
 
 constexpr int kTipTextChars = 256;
@@ -267,7 +270,7 @@ LRESULT CALLBACK Form1Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* p = reinterpret_cast<Form1Window::Parts*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!p) return DefWindowProcA(hwnd, msg, wParam, lParam);
     // Errors of a command end that command; they never travel into Windows.
-    try {
+    return AtBoundary("main window", LRESULT{0}, [&]() -> LRESULT {
         switch (msg) {
             case WM_COMMAND: {
                 const UINT id = LOWORD(wParam);
@@ -308,10 +311,8 @@ LRESULT CALLBACK Form1Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                 }
                 break;
         }
-    } catch (const std::exception&) {
-        return 0;
-    }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    });
 }
 
 }  // namespace

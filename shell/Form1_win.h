@@ -17,7 +17,6 @@ constexpr char kForm1ClassName[] = "MevraForm1";
 constexpr char kForm1Title[] = "Mevra";
 constexpr char kSingleInstanceMutex[] = "MevraSingleInstance";
 constexpr char kTaskbarCreatedMessage[] = "TaskbarCreated";
-constexpr char kDesktopWindowTitle[] = "Program Manager";
 
 constexpr UINT_PTR kLoopTimerId = 1;
 constexpr int kPicture2Id = 2;

@@ -1,9 +1,15 @@
 #include "shell/HOTKEYmod_win.h"
 
-#include <exception>
+#include <string>
 #include "base/Raii_win.h"
+#include "base/Report.h"
 
 namespace mevra {
+
+static_assert(kModControl == MOD_CONTROL && kModShift == MOD_SHIFT);
+static_assert(kVkSpace == VK_SPACE && kVkLeft == VK_LEFT && kVkRight == VK_RIGHT &&
+              kVkInsert == VK_INSERT && kVkDelete == VK_DELETE);
+
 namespace {
 
 struct HotkeyHook {
@@ -21,7 +27,11 @@ HotkeyHook& Hook() {
 
 bool Win32HotkeyApi::Register(Hwnd hwnd, std::int32_t id, std::uint32_t modifiers,
                               std::uint32_t key) {
-    return RegisterHotKey(ToHwnd(hwnd), id, modifiers, key) != FALSE;
+    if (RegisterHotKey(ToHwnd(hwnd), id, modifiers, key)) return true;
+    // Most often another program holds the combination.
+    const long error = static_cast<long>(GetLastError());
+    ReportFailure("RegisterHotKey " + std::to_string(id), error);
+    return false;
 }
 
 bool Win32HotkeyApi::Unregister(Hwnd hwnd, std::int32_t id) {
@@ -29,21 +39,18 @@ bool Win32HotkeyApi::Unregister(Hwnd hwnd, std::int32_t id) {
 }
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    HotkeyHook& hook = Hook();
-    if (msg != WM_HOTKEY) {
-        const WNDPROC previous = hook.subclass.previous();
-        return previous ? CallWindowProcA(previous, hwnd, msg, wParam, lParam)
-                        : DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
-    if (hook.form) {
-        // An error must not cross back into Windows; the command simply ends there.
-        try {
+    return AtBoundary("hotkey procedure", LRESULT{0}, [&]() -> LRESULT {
+        HotkeyHook& hook = Hook();
+        if (msg != WM_HOTKEY) {
+            const WNDPROC previous = hook.subclass.previous();
+            return previous ? CallWindowProcA(previous, hwnd, msg, wParam, lParam)
+                            : DefWindowProcA(hwnd, msg, wParam, lParam);
+        }
+        if (hook.form)
             DispatchHotkey(static_cast<std::int32_t>(wParam), *hook.form,
                            hook.hotkeys ? hook.hotkeys->m_objHotkeyMedia : nullptr);
-        } catch (const std::exception&) {
-        }
-    }
-    return 0;
+        return 0;
+    });
 }
 
 void InstallMainWindowProc(HWND hwnd, HotkeyTarget& form, HOTKEYmod& hotkeys) {

@@ -11,8 +11,7 @@ void ApplyMenuStyle(HBITMAP image1) {
     m.MenuBackPicture = image1;
     m.MenuCustomStyle = false;
     m.MenuLeftMargin = 28;
-    // Also the plain desktop colour shown while a film plays.
-    m.MenuColors.TextColor = Rgb(16, 0, 16);
+    m.MenuColors.TextColor = kPlaybackDesktopColor;
     m.MenuCheckColor = 255;
     m.MenuColors.SelectFill = Rgb(182, 189, 210);
     m.MenuColors.TextBackColor = Rgb(58, 110, 165);

@@ -3,8 +3,21 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <cstddef>
+#include <string>
+#include "base/Report.h"
 
 namespace mevra {
+
+// Systray.h copies these numbers so the core builds without windows.h.
+static_assert(kNimAdd == NIM_ADD && kNimModify == NIM_MODIFY && kNimDelete == NIM_DELETE);
+static_assert(kNifMessage == NIF_MESSAGE && kNifIcon == NIF_ICON && kNifTip == NIF_TIP &&
+              kNifInfo == NIF_INFO);
+static_assert(kNiifInfo == NIIF_INFO && kNiifNoSound == NIIF_NOSOUND &&
+              kClearBalloonInfoFlags == NIIF_NOSOUND);
+static_assert(kTrayCallbackMessage == WM_MOUSEMOVE);
+static_assert(kTipChars == sizeof(NOTIFYICONDATAA::szTip) &&
+              kInfoChars == sizeof(NOTIFYICONDATAA::szInfo) &&
+              kInfoTitleChars == sizeof(NOTIFYICONDATAA::szInfoTitle));
 
 // The portable record is passed to Shell_NotifyIconA as it is, so its layout
 // must be the balloon-capable NOTIFYICONDATAA, field for field.
@@ -31,7 +44,12 @@ static_assert(sizeof(TrayIconRecord) == NOTIFYICONDATAA_V2_SIZE,
 bool Win32TrayApi::NotifyIcon(std::uint32_t message, const TrayIconRecord& record) {
     // Shell_NotifyIconA does not write to the record; its prototype is just not const.
     auto* data = reinterpret_cast<NOTIFYICONDATAA*>(const_cast<TrayIconRecord*>(&record));
-    return Shell_NotifyIconA(message, data) != FALSE;
+    if (Shell_NotifyIconA(message, data)) return true;
+    const long error = static_cast<long>(GetLastError());
+    static const char* const kNames[] = {"NIM_ADD", "NIM_MODIFY", "NIM_DELETE"};
+    const std::string name = message < 3 ? kNames[message] : std::to_string(message);
+    ReportFailure("Shell_NotifyIconA " + name, error);
+    return false;
 }
 
 void Win32TrayApi::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
+#include "base/Report.h"
 #include "desktop/DesktopMod.h"
 #include "desktop/RegistryMod.h"
 #include "fakes/FakeRegistry.h"
@@ -128,6 +130,22 @@ TEST_F(Form1Test, LoadGoesOnWithoutADesktopWindow) {
     EXPECT_EQ(form.m_hwndDesktop, 0);
     EXPECT_EQ(media.hwndParent(), 0);
     EXPECT_EQ(hotkeys.m_lngHotKeyCount, 9);
+}
+
+std::vector<std::string> g_debugLines;
+
+TEST_F(Form1Test, AFailedLoadStepIsReportedAndSkipped) {
+    // No more hotkey ids to take: every AddHotKey throws.
+    hotkeys.m_lngHotKeyCount = std::numeric_limits<std::int32_t>::max();
+    g_debugLines.clear();
+    const DebugSink previous =
+        SetDebugSink([](const std::string& line) { g_debugLines.push_back(line); });
+    Start();
+    SetDebugSink(previous);
+    EXPECT_TRUE(hotkeyApi.registerCalls.empty());
+    EXPECT_TRUE(form.Checked(MenuItem::mnuArrow)) << "the steps after the hotkeys still ran";
+    ASSERT_EQ(g_debugLines.size(), kHotkeyTable.size());
+    EXPECT_EQ(g_debugLines[0], "Mevra: add a hotkey failed: arithmetic overflow");
 }
 
 TEST_F(Form1Test, HotkeyIdsKeepTheirRowsWhenOneIsHeldElsewhere) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 #include <string>
-#include "desktop/TrimAtNull.h"
+#include "base/TrimAtNull.h"
 
 using namespace std::string_literals;
 

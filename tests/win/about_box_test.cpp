@@ -4,10 +4,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "base/Report.h"
 #include "dialogs/Form2_win.h"
 
 namespace {
@@ -260,6 +262,26 @@ TEST_F(AboutBoxTest, EachLinkClickStartsExplorerMinimised) {
     EXPECT_EQ(launcher_.starts[0], expected);
     EXPECT_EQ(launcher_.starts[1], expected);
     EXPECT_TRUE(AboutBoxOpen());  // the link leaves the box open
+}
+
+std::vector<std::string> g_debugLines;
+
+// An exception from a handler must stop at the box's procedure: unwinding through
+// Windows' frames would end the program.
+TEST_F(AboutBoxTest, AThrowingLinkStopsAtTheBoxAndIsReported) {
+    struct ThrowingLauncher : ProcessLauncher {
+        bool Start(const std::string&, int) override { throw std::runtime_error("no shell"); }
+    } throwing;
+    SetAboutLauncher(&throwing);
+    ASSERT_NE(Show(), nullptr);
+    g_debugLines.clear();
+    const DebugSink previous =
+        SetDebugSink([](const std::string& line) { g_debugLines.push_back(line); });
+    SendMessageA(AboutBoxWindow(), WM_COMMAND, MAKEWPARAM(kAboutLabel2Id, STN_CLICKED),
+                 reinterpret_cast<LPARAM>(Item(kAboutLabel2Id)));
+    SetDebugSink(previous);
+    EXPECT_TRUE(AboutBoxOpen());
+    EXPECT_EQ(g_debugLines, std::vector<std::string>{"Mevra: About box failed: no shell"});
 }
 
 TEST_F(AboutBoxTest, CloseButtonUnloadsTheBoxAndLeavesThePictureAlone) {

@@ -228,9 +228,9 @@ TEST_F(OpenDialogTest, HookRestylesTheDialogAndGivesTheBannerBack) {
     EXPECT_EQ(GetDlgCtrlID(banner), kBannerOwnId);
     EXPECT_EQ(dlg.LastOpenedFile(), "");
     if (sizeof(void*) == 4) {
-        EXPECT_EQ(LastDialogRecord().lStructSize, 76u);
+        EXPECT_EQ(api.LastRecord().lStructSize, 76u);
     }
-    EXPECT_EQ(LastDialogRecord().Flags & 0x81024u, 0x81024u);
+    EXPECT_EQ(api.LastRecord().Flags & 0x81024u, 0x81024u);
 }
 
 TEST_F(OpenDialogTest, AcceptedPathAndFilterAreKeptCancelKeepsThePath) {

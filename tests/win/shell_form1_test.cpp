@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/Raii_win.h"
+#include "desktop/DesktopMod.h"
 #include "media/Korvane.h"
 #include "media/MediaApiWin.h"
 #include "menus/modmenu.h"

@@ -1,4 +1,4 @@
-#include "desktop/TrimAtNull.h"
+#include "base/TrimAtNull.h"
 
 #include <algorithm>
 
