@@ -4,10 +4,17 @@
 ;   MEVRA_EXE        the Mevra.exe to install
 ;   ICON             the program's icon
 ;   OUTFILE          the setup program to write
+;   AMD64            defined when MEVRA_EXE is an x86-64 build (a 64-bit setup program)
 ; Per machine, into Program Files. /S installs and uninstalls silently; /D=<folder> (last
 ; on the command line) chooses another folder.
 
-Unicode true
+!ifdef AMD64
+  Target amd64-unicode
+  !define PROGRAM_FILES "$PROGRAMFILES64"
+!else
+  Unicode true
+  !define PROGRAM_FILES "$PROGRAMFILES"
+!endif
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
@@ -28,7 +35,7 @@ Caption "Mevra ${VERSION_TEXT} Setup"
 UninstallCaption "Mevra ${VERSION_TEXT} Uninstall"
 BrandingText "Mevra ${VERSION_TEXT}"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES\Mevra"
+InstallDir "${PROGRAM_FILES}\Mevra"
 InstallDirRegKey HKLM "${UNINST_KEY}" "InstallLocation"
 
 VIProductVersion "${VERSION_NUMBERS}"
