@@ -137,22 +137,32 @@ diff -u "$E2E_TMP/before-install.txt" "$E2E_TMP/after-uninstall.txt" ||
   fail "the uninstall did not leave the machine as it was before the install"
 note "uninstalled while playing: Mevra closed its film, everything as before the install"
 
-# --- Cycle 2: an upgrade over a running Mevra ends it first; the uninstall leaves another
-# program's logon shell alone, and starts Mevra once for a wallpaper journal left behind.
+# --- Cycle 2: an upgrade into another folder over a running Mevra with StartUp on ends it
+# first, leaves no old file and moves the StartUp line along; the uninstall then leaves
+# another program's logon shell alone, and starts Mevra once for a wallpaper journal.
 wrun "$setup" /S >/dev/null || fail "silent setup failed"
 mevra_up "$instdir\\Mevra.exe"
-wrun "$setup" /S >/dev/null || fail "the upgrade failed"
+reg_set "$winlogon" Shell "$want_shell"
+moved='C:\MevraMoved'
+wrun "$setup" /S "/D=$moved" >/dev/null || fail "the upgrade failed"
 no_window_class MevraForm1 || fail "the upgrade did not end the running Mevra"
-[ "$(cd "$instdir_u" && ls | tr '\n' ' ')" = "Mevra.exe Uninstall.exe " ] || fail "after the upgrade: $(ls "$instdir_u" | tr '\n' ' ')"
-note "upgrade over a running Mevra: it was closed, the install is whole"
+[ ! -e "$instdir_u" ] || fail "the old install folder is left: $(ls "$instdir_u" | tr '\n' ' ')"
+instdir=$moved
+instdir_u="$WINEPREFIX/drive_c/MevraMoved"
+[ "$(cd "$instdir_u" && ls | tr '\n' ' ')" = "Mevra.exe Uninstall.exe " ] || fail "after the upgrade: $(ls "$instdir_u" 2>&1 | tr '\n' ' ')"
+[ "$(entry InstallLocation)" = "$moved" ] || fail "the uninstall entry still says $(entry InstallLocation)"
+[ "$(reg_get "$winlogon" Shell)" = "explorer.exe $moved\\Mevra.exe" ] ||
+  fail "the StartUp line did not follow the move: '$(reg_get "$winlogon" Shell)'"
+note "upgrade into $moved over a running Mevra: it was closed, the old folder is gone, Shell = $(reg_get "$winlogon" Shell)"
 
 other='explorer.exe C:\Tools\othershell.exe'
 reg_set "$winlogon" Shell "$other"
 reg_set 'HKCU\Software\Mevra' WallpaperJournal ''
+uninstaller="$moved\\Uninstall.exe"
 WINEDEBUG=-all,+process wine "$uninstaller" /S </dev/null >/dev/null 2>"$E2E_TMP/process.log" ||
   fail "the uninstaller did not start"
 wait_until 60 uninstalled || fail "the uninstall did not finish: $(ls "$instdir_u" 2>&1)"
-grep -a 'CreateProcessInternalW app' "$E2E_TMP/process.log" | grep -q -i 'Mevra\\\\Mevra.exe' ||
+grep -a 'CreateProcessInternalW app' "$E2E_TMP/process.log" | grep -q -i -F 'MevraMoved\\Mevra.exe' ||
   fail "the uninstaller did not start Mevra for the journal"
 no_window_class MevraForm1 || fail "the Mevra started for the journal still runs"
 [ "$(reg_get "$winlogon" Shell)" = "$other" ] || fail "the uninstall changed another program's logon shell: '$(reg_get "$winlogon" Shell)'"
