@@ -138,6 +138,7 @@ Function ${UN}ShellNamesMevraIn
   Push $R4
   ReadRegStr $R3 HKLM "${WINLOGON_KEY}" "Shell"
   GetFullPathName /SHORT $R4 "$R2\Mevra.exe"
+  ${IfThen} $R4 == "" ${|} StrCpy $R4 "$R2\Mevra.exe" ${|}  ; no short name: no third form
   ${If} $R3 == '${DEFAULT_SHELL} "$R2\Mevra.exe"'
   ${OrIf} $R3 == "${DEFAULT_SHELL} $R2\Mevra.exe"
   ${OrIf} $R3 == "${DEFAULT_SHELL} $R4"
