@@ -1,10 +1,9 @@
 # The release as a user gets it (<build>/dist, made by scripts/package), in a prefix of its
 # own: the setup program installs silently; Mevra starts from the installed path; with
 # StartUp and Hide Shortcut Arrow on and a film playing, the silent uninstall ends Mevra
-# through Exit and leaves the machine as it was. A second cycle upgrades over a running
-# Mevra, then uninstalls with the logon shell naming another program and a wallpaper journal
+# through Exit and leaves the machine as it was. A second cycle upgrades into another folder
+# over a running Mevra, then uninstalls with the logon shell naming another program and a journal
 # left behind. The portable zip holds Mevra.exe and its read-me, and that Mevra.exe runs.
-# e2e-timeout: 600
 
 # What an install leaves behind must not reach the other tests: work on a copy of the prefix.
 shared_prefix=${WINEPREFIX:?no Wine prefix}
@@ -122,10 +121,12 @@ listing > "$E2E_TMP/before-uninstall.txt"
 # The command "Apps & features" runs for a quiet removal. The uninstaller hands over to a
 # copy of itself in the temp folder and returns at once: wait for its work to show.
 uninstaller=${quiet%\" /S}; uninstaller=${uninstaller#\"}
+t0=$SECONDS
 wrun "$uninstaller" /S >/dev/null || fail "the uninstaller did not start"
 uninstalled() { [ ! -e "$instdir_u" ] && ! reg_has_key "$uninst"; }
 wait_until 60 uninstalled || fail "the uninstall did not finish: $(ls "$instdir_u" 2>&1)"
 wait_until 10 no_window_class MevraForm1 || fail "Mevra still runs after the uninstall"
+took=$((SECONDS - t0))
 [ "$(mci_count 'close MYPLAYER')" -gt "$closes" ] || fail "Mevra did not close its film (not ended through Exit)"
 [ "$(probe tray "$MEVRA_HWND")" = "tray=0" ] || fail "the tray icon is left"
 listing > "$E2E_TMP/after-uninstall.txt"
@@ -135,7 +136,7 @@ show "before uninstall (StartUp and Hide Shortcut Arrow on, a film playing)" "$E
 show "after uninstall" "$E2E_TMP/after-uninstall.txt"
 diff -u "$E2E_TMP/before-install.txt" "$E2E_TMP/after-uninstall.txt" ||
   fail "the uninstall did not leave the machine as it was before the install"
-note "uninstalled while playing: Mevra closed its film, everything as before the install"
+note "uninstalled while playing in $took s: Mevra closed its film, everything as before the install"
 
 # --- Cycle 2: an upgrade into another folder over a running Mevra with StartUp on ends it
 # first, leaves no old file and moves the StartUp line along; the uninstall then leaves
@@ -159,16 +160,18 @@ other='explorer.exe C:\Tools\othershell.exe'
 reg_set "$winlogon" Shell "$other"
 reg_set 'HKCU\Software\Mevra' WallpaperJournal ''
 uninstaller="$moved\\Uninstall.exe"
+t0=$SECONDS
 WINEDEBUG=-all,+process wine "$uninstaller" /S </dev/null >/dev/null 2>"$E2E_TMP/process.log" ||
   fail "the uninstaller did not start"
 wait_until 60 uninstalled || fail "the uninstall did not finish: $(ls "$instdir_u" 2>&1)"
+took=$((SECONDS - t0))
 grep -a 'CreateProcessInternalW app' "$E2E_TMP/process.log" | grep -q -i -F 'MevraMoved\\Mevra.exe' ||
   fail "the uninstaller did not start Mevra for the journal"
 no_window_class MevraForm1 || fail "the Mevra started for the journal still runs"
 [ "$(reg_get "$winlogon" Shell)" = "$other" ] || fail "the uninstall changed another program's logon shell: '$(reg_get "$winlogon" Shell)'"
 reg_has_key 'HKCU\Software\Mevra' && fail "Mevra's own key is left"
 [ -e "$programs_u/Mevra.lnk" ] && fail "the Start-menu shortcut is left"
-note "uninstall with Shell = $other: left alone; the journal's Mevra started and closed; Mevra's key gone"
+note "uninstall in $took s with Shell = $other: left alone; the journal's Mevra started and closed; Mevra's key gone"
 
 # --- The portable zip: exactly Mevra.exe and ReadMe.txt, and that Mevra.exe runs.
 [ "$(unzip -Z1 "$zip" | sort | tr '\n' ' ')" = "Mevra.exe ReadMe.txt " ] || fail "the zip holds: $(unzip -Z1 "$zip" | tr '\n' ' ')"
