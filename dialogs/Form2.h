@@ -3,11 +3,12 @@
 // Windows so they build and are checked on Linux. The window is in Form2_win.h.
 #include <string>
 #include "base/Types.h"
+#include "mevra_version.h"
 
 namespace mevra {
 
 inline constexpr char kAboutCaption[] = "About";
-inline constexpr char kAboutVersionLine[] = "Mevra version .90-pre RC1";
+inline constexpr char kAboutVersionLine[] = "Mevra version " MEVRA_VERSION_TEXT;
 inline constexpr char kAboutPublisherLine[] = "Published by the Mevra developers";
 inline constexpr char kArtworkCredit[] = "Art: Mevra team";
 inline constexpr char kArtworkLinkAddress[] = "http://www.example.org/mevra/art";

@@ -113,8 +113,9 @@ wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 # Mevra itself: started from the films folder (where its Open dialog then looks first),
 # with its debugger-channel trace of MCI commands captured in $E2E_TRACE.
 E2E_TRACE=$E2E_TMP/trace.log
-mevra_up() {
-  (cd "$E2E_FILMS" && WINEDEBUG=-all,+debugstr wine "$E2E_BUILD/Mevra.exe" </dev/null >/dev/null 2>>"$E2E_TRACE" &)
+mevra_up() {  # mevra_up [EXE]: the built Mevra.exe unless told another
+  local exe=${1:-$E2E_BUILD/Mevra.exe}
+  (cd "$E2E_FILMS" && WINEDEBUG=-all,+debugstr wine "$exe" </dev/null >/dev/null 2>>"$E2E_TRACE" &)
   wait_until 30 has_window_class MevraForm1 || fail "Mevra's main window did not appear"
   MEVRA_HWND=$(window_by_class MevraForm1)
   MEVRA_PID=$(pid_of_window "$MEVRA_HWND")

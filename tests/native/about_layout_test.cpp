@@ -12,7 +12,7 @@ using mevra::Rect;
 
 TEST(AboutText, FourLinesJoinedByCrLf) {
     EXPECT_EQ(mevra::AboutText(),
-              "Mevra version .90-pre RC1\r\n\r\n\r\nPublished by the Mevra developers");
+              "Mevra version " MEVRA_VERSION_TEXT "\r\n\r\n\r\nPublished by the Mevra developers");
 }
 
 TEST(TwipsToPixels, RoundsToNearestAtEachDpi) {

@@ -139,7 +139,7 @@ TEST_F(AboutBoxTest, ShowsItsTextsIconAndHoverTip) {
     struct Expect { HWND h; const char* cls; std::string text; } items[] = {
         {box, "MevraAboutBox", "About"},
         {Item(kAboutLabel1Id), "Static",
-         "Mevra version .90-pre RC1\r\n\r\n\r\nPublished by the Mevra developers"},
+         "Mevra version " MEVRA_VERSION_TEXT "\r\n\r\n\r\nPublished by the Mevra developers"},
         {Item(kAboutLabel2Id), "Static", "Art: Mevra team"},
         {Item(kAboutCommand1Id), "Button", "Close"},
     };
@@ -307,7 +307,7 @@ TEST_F(AboutBoxTest, CloseButtonUnloadsTheBoxAndLeavesThePictureAlone) {
     HWND again = Show();
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(TextOf(Item(kAboutLabel1Id)),
-              "Mevra version .90-pre RC1\r\n\r\n\r\nPublished by the Mevra developers");
+              "Mevra version " MEVRA_VERSION_TEXT "\r\n\r\n\r\nPublished by the Mevra developers");
 }
 
 // The shell's loop keeps running while only the box is left; closing the box, by its
