@@ -1,6 +1,7 @@
 #include "shell/Form1.h"
 
 #include <exception>
+#include "desktop/DesktopLayer.h"
 #include "desktop/DesktopMod.h"
 #include "desktop/RegistryMod.h"
 #include "dialogs/CDialogEX.h"
@@ -52,8 +53,8 @@ bool Form1::Form_Initialize() {
 
 void Form1::Form_Load(Hwnd self) {
     hwnd_ = self;
-    Step([&] { m_hwndDesktop = p_.ui.FindDesktopWindow(); });
-    Step([&] { p_.media.SethwndParent(m_hwndDesktop); });
+    Step([&] { m_hwndDesktop = p_.layer.Find().icons; });
+    Step([&] { p_.media.SethwndParent(p_.layer.Current().parent); });
     Step([&] { p_.ui.SetupMenuStyle(); });
     Step([&] {
         p_.tray.SetOwner(hwnd_);
@@ -101,6 +102,7 @@ void Form1::StopFilm() {
     if (!m_blnPlaying) return;
     p_.media.setCommand(kCmdStop);
     p_.media.setCommand(kCmdClose);
+    p_.layer.ReleaseHost();
     p_.registry.ManageWallpaper(kWallpaperRestore);
     p_.registry.WallpaperCleared = false;
     m_blnPaused = false;
@@ -151,6 +153,8 @@ void Form1::mnuPlay_Click() {
             p_.ui.RepaintAll();
         }
     });
+    // After the clear: a new wallpaper can bring a new desktop window with it.
+    Step([&] { UseLayerForPlay(); });
     OpenResult opened;
     Step([&] { opened = p_.media.PlayMEDIAFILE(); });
     if (opened.code != 0 && opened.code != kMciErrDuplicateAlias) {
@@ -159,6 +163,7 @@ void Form1::mnuPlay_Click() {
         // close it; then give the wallpaper back, keep the timer off and say why.
         Step([&] { p_.media.setCommand(kCmdStop); });
         Step([&] { p_.media.setCommand(kCmdClose); });
+        Step([&] { p_.layer.ReleaseHost(); });
         Step([&] {
             if (p_.registry.WallpaperCleared) {
                 p_.registry.ManageWallpaper(kWallpaperRestore);
@@ -174,6 +179,7 @@ void Form1::mnuPlay_Click() {
         });
         return;
     }
+    Step([&] { SettleFilm(); });
     Step([&] {
         p_.tray.ShowTrayBalloon(GetFileName(filmname, true), kBalloonTitle, kBalloonInfoFlags,
                                 true, kBalloonMs);
@@ -204,6 +210,7 @@ void Form1::mnuM_Click() {
 void Form1::mnuloop_Click() { SetChecked(MenuItem::mnuloop, !loopChecked_); }
 
 void Form1::tmrLoop_Timer() {
+    Step([&] { RevalidateLayer(false); });
     if (!p_.media.THE_ENDOFSONG(0)) return;
     if (loopChecked_)
         mnuPlay_Click();
@@ -216,12 +223,12 @@ void Form1::tmrLoop_Timer() {
 void Form1::mnuHD_Click() {
     SetChecked(MenuItem::mnuHD, !hdChecked_);
     m_blnDesktopHidden = !m_blnDesktopHidden;
-    p_.desktop.SetDesktopHidden(m_hwndDesktop, m_blnDesktopHidden);
+    HideDesktopWindows(m_blnDesktopHidden);
 }
 
 void Form1::mnuSD_Click() {
     // Leaves the Hide Desktop toggle where it is, on purpose.
-    p_.desktop.SetDesktopHidden(m_hwndDesktop, false);
+    HideDesktopWindows(false);
     p_.ui.RepaintAll();
     SetEnabled(MenuItem::mnuHD, true);
     SetEnabled(MenuItem::mnuSD, false);
@@ -287,20 +294,101 @@ void Form1::OnTaskbarCreated() {
         p_.tray.SetOwner(hwnd_);
         p_.tray.SetTrayIcon(p_.ui.TrayIcon(), kTrayTip, false);
     });
-    Step([&] {
-        m_hwndDesktop = p_.ui.FindDesktopWindow();
-        p_.media.SethwndParent(m_hwndDesktop);
-    });
-    // The new desktop window starts out visible.
+    Step([&] { RevalidateLayer(true); });
+}
+
+// --- the film's desktop window ----------------------------------------------
+
+void Form1::OnDisplayChange() {
+    Step([&] { p_.layer.FitHost(); });
+    Step([&] { RevalidateLayer(true); });
+}
+
+void Form1::OnWorkAreaChange() { OnDisplayChange(); }
+
+void Form1::OnResume() { Step([&] { RevalidateLayer(true); }); }
+
+void Form1::OnSessionUnlock() { Step([&] { RevalidateLayer(true); }); }
+
+void Form1::UseLayerForPlay() {
+    const Hwnd before = p_.media.hwndParent();
+    const Layer& layer = p_.layer.FindForPlay();
+    // A film still loaded on another window would only restart there.
+    if (timerOn_ && layer.parent != before) Step([&] { p_.media.setCommand(kCmdClose); });
+    if (layer.layout != Layout::noShell) p_.layer.ReleaseHost();
+    p_.media.SethwndParent(layer.parent);
+    FollowIconsWindow();
+}
+
+void Form1::SettleFilm() {
+    p_.layer.PlaceFilm();
+    // Some drivers leave the picture at its own size in a window sized by "put window".
+    if (p_.layer.Current().layout == Layout::noShell) {
+        const Size size = p_.layer.FilmSize();
+        p_.media.PutDestination(size.width, size.height);
+    }
+}
+
+void Form1::RevalidateLayer(bool full) {
+    if (!timerOn_) {
+        // No film: only the window Hide Desktop acts on has to be the current one.
+        if (!full) return;
+        p_.media.SethwndParent(p_.layer.Find().parent);
+        FollowIconsWindow();
+        return;
+    }
+    switch (p_.layer.Revalidate(full)) {
+        case DesktopLayer::Change::same: break;
+        case DesktopLayer::Change::gone: break;  // no desktop for now: the next one gets the film
+        case DesktopLayer::Change::resized: ResizeFilm(); break;
+        case DesktopLayer::Change::replaced: MoveFilmToLayer(); break;
+    }
+    FollowIconsWindow();
+}
+
+void Form1::MoveFilmToLayer() {
+    std::int32_t at = 0;
+    Step([&] { at = p_.media.PositionMs(); });
+    p_.media.SethwndParent(p_.layer.Current().parent);
+    OpenResult opened;
+    Step([&] { opened = p_.media.ReopenAt(at, m_blnPaused); });
+    if (opened.code != 0) {
+        // Its file gone meanwhile, say: as when a Play fails.
+        Step([&] { StopFilm(); });
+        m_blnPlaying = false;
+        Step([&] {
+            p_.tray.ShowTrayBalloon(GetFileName(filmname, true) + ": " + opened.text,
+                                    kBalloonTitle, kBalloonInfoFlags, true, kBalloonMs);
+        });
+        return;
+    }
+    Step([&] { SettleFilm(); });
+}
+
+void Form1::ResizeFilm() {
+    const Size size = p_.layer.FilmSize();
+    p_.media.PutWindow(size.width, size.height);
+    if (p_.layer.Current().layout == Layout::noShell)
+        p_.media.PutDestination(size.width, size.height);
+}
+
+void Form1::FollowIconsWindow() {
+    const Hwnd icons = p_.layer.Current().icons;
+    if (icons == m_hwndDesktop) return;
+    m_hwndDesktop = icons;
+    // A new desktop window starts out shown.
     if (m_blnDesktopHidden) {
         m_blnDesktopHidden = false;
         SetChecked(MenuItem::mnuHD, false);
     }
-    // A running film's window went down with the old desktop: reopen it on the new one.
-    if (timerOn_) {
-        Step([&] { StopFilm(); });
-        mnuPlay_Click();
-    }
+}
+
+void Form1::HideDesktopWindows(bool hide) {
+    p_.desktop.SetDesktopHidden(m_hwndDesktop, hide);
+    // In the classic layout the film has a window of its own, behind the icons' one.
+    const Layer& layer = p_.layer.Current();
+    if (layer.layout == Layout::classic && layer.parent != 0 && layer.parent != m_hwndDesktop)
+        p_.desktop.SetDesktopHidden(layer.parent, hide);
 }
 
 // --- menu state -----------------------------------------------------------
