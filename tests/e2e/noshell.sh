@@ -71,6 +71,10 @@ strip() { convert "$1" -crop 1024x20+0+748 +repage -sample 128x2! -depth 8 txt:-
 same=$(paste -d' ' <(strip "$before") <(strip "$playing") | awk '$1 == $2' | wc -l)
 [ "$same" -ge 180 ] || fail "the taskbar changed under the film: $same of 256 points as before"
 note "taskbar: $same of 256 points as before Play"
+# The README's picture: the film as the wallpaper, the tray menu open over it.
+tray_menu >/dev/null
+shot film-wallpaper-menu >/dev/null
+close_menus
 
 # A window clicked, then the desktop clicked: the host stays under it and at the bottom.
 wstart notepad
