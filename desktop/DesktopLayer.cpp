@@ -64,6 +64,7 @@ Layer DesktopLayer::Look() {
 }
 
 void DesktopLayer::Remember(const Layer& layer) {
+    goneChecks_ = 0;
     if (layer.parent != layer_.parent) {
         film_ = 0;
         size_ = Size{};
@@ -79,6 +80,9 @@ const Layer& DesktopLayer::Find() {
 }
 
 const Layer& DesktopLayer::FindForPlay() {
+    // A shell restarting under a playing film (Explorer, say): a loop's restart
+    // is no reason to move the film off it.
+    if (goneChecks_ > 0 && tree_.Find(0, 0, nullptr, kProgramManagerTitle) == 0) return layer_;
     Find();
     if (layer_.layout == Layout::noShell && layer_.parent == 0) {
         const Hwnd host = host_.Create();
@@ -145,7 +149,14 @@ DesktopLayer::Change DesktopLayer::Revalidate(bool full) {
     const bool intact = filmHome && tree_.IsWindow(layer_.parent);
     if (intact && !full) return SizeCheck();
     const Layer now = Look();
-    if (now.layout == Layout::noShell) return intact ? SizeCheck() : Change::gone;
+    if (now.layout == Layout::noShell) {
+        if (intact) return SizeCheck();
+        if (++goneChecks_ < kShellReturnChecks) return Change::gone;
+        const Hwnd host = host_.Create();
+        Remember(Layer{Layout::noShell, host, host, 0, 0});
+        tree_.Note("no shell came back: desktop host " + std::to_string(host));
+        return Change::replaced;
+    }
     if (intact && now.parent == layer_.parent) {
         layer_ = now;  // the icons' window may be a new one
         return SizeCheck();
@@ -156,6 +167,11 @@ DesktopLayer::Change DesktopLayer::Revalidate(bool full) {
     tree_.Note(std::string("desktop replaced: ") + LayoutName(layer_.layout) + " parent " +
                std::to_string(layer_.parent) + " icons " + std::to_string(layer_.icons));
     return Change::replaced;
+}
+
+void DesktopLayer::FilmClosed() {
+    goneChecks_ = 0;  // no more waiting for the film's shell
+    ReleaseHost();
 }
 
 void DesktopLayer::ReleaseHost() {

@@ -17,6 +17,9 @@ constexpr std::uint32_t kSpawnWorkerTimeoutMs = 1000;
 constexpr char kProgramManagerTitle[] = "Program Manager";
 constexpr char kDefViewClass[] = "SHELLDLL_DefView";
 constexpr char kWorkerClass[] = "WorkerW";
+// Checks (loop ticks, mostly) a playing film waits for a shell that went away
+// before it moves to a desktop window of Mevra's own: about ten seconds.
+constexpr int kShellReturnChecks = 20;
 
 enum class Layout {
     plain,    // Program Manager draws the icons: the film is its child (XP, 7 basic)
@@ -82,7 +85,8 @@ public:
     // The layer as the desktop is now. In noShell the parent is the host if one
     // exists; none is made.
     const Layer& Find();
-    // Find, making the host when there is no shell (the layer of a Play).
+    // Find, making the host when there is no shell (the layer of a Play). While
+    // a shell that went away under the film may come back, the old layer stays.
     const Layer& FindForPlay();
     const Layer& Current() const { return layer_; }
 
@@ -94,10 +98,13 @@ public:
 
     // Is the film still where it belongs? A cheap check unless full (or the
     // cheap one fails); full looks for the layer again. After replaced,
-    // Current() is the new layer and the film must be opened on it.
+    // Current() is the new layer and the film must be opened on it. A shell
+    // gone for kShellReturnChecks checks is replaced by the host.
     Change Revalidate(bool full);
 
-    // Host housekeeping: Stop and Exit drop it, a work-area change resizes it.
+    // The film was closed (Stop, Exit, a failed open): its host goes.
+    void FilmClosed();
+    // Host housekeeping: a shell's layer makes it useless, a work-area change resizes it.
     void ReleaseHost();
     void FitHost();
 
@@ -114,6 +121,7 @@ private:
     Layer layer_;
     Hwnd film_ = 0;
     Size size_;
+    int goneChecks_ = 0;  // checks since the shell went away under the film
 };
 
 }  // namespace mevra

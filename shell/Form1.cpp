@@ -102,7 +102,7 @@ void Form1::StopFilm() {
     if (!m_blnPlaying) return;
     p_.media.setCommand(kCmdStop);
     p_.media.setCommand(kCmdClose);
-    p_.layer.ReleaseHost();
+    p_.layer.FilmClosed();
     p_.registry.ManageWallpaper(kWallpaperRestore);
     p_.registry.WallpaperCleared = false;
     m_blnPaused = false;
@@ -163,7 +163,7 @@ void Form1::mnuPlay_Click() {
         // close it; then give the wallpaper back, keep the timer off and say why.
         Step([&] { p_.media.setCommand(kCmdStop); });
         Step([&] { p_.media.setCommand(kCmdClose); });
-        Step([&] { p_.layer.ReleaseHost(); });
+        Step([&] { p_.layer.FilmClosed(); });
         Step([&] {
             if (p_.registry.WallpaperCleared) {
                 p_.registry.ManageWallpaper(kWallpaperRestore);

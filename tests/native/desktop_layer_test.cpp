@@ -159,7 +159,7 @@ TEST(DesktopLayerFinder, PutsTheFilmWindowInPlace) {
     // A shell that starts meanwhile waits for the next Play.
     bare.Add(0, "Progman", "Program Manager");
     EXPECT_EQ(none.Revalidate(true), DesktopLayer::Change::same);
-    none.ReleaseHost();
+    none.FilmClosed();
     EXPECT_EQ(own.Window(), 0);
     EXPECT_EQ(none.FindForPlay().layout, Layout::plain);
     EXPECT_EQ(own.created, 1);

@@ -545,6 +545,19 @@ TEST_F(Form1Test, DesktopChangesUnderAPlayingFilm) {
          {"media: THE_ENDOFSONG 0", "media: PositionMs", "media: hwndParent NEW",
           "media: ReopenAt 4200", "media: THE_ENDOFSONG 0"},
          true},
+        {"gone while the film ends and Loop restarts it, back with Explorer", false,
+         [](Rig& r) { r.tree.Remove(r.progman); },
+         [&](Rig& r) {
+             tick(r);
+             r.media.endAnswers = {true};
+             tick(r);
+             r.progman = r.tree.Add(0, "Progman", "Program Manager");
+             taskbar(r);
+         },
+         {"media: THE_ENDOFSONG 0", "media: THE_ENDOFSONG 0", "media: Filename C:\\Films\\clip.avi",
+          "media: hwndParent OLD", "media: PlayMEDIAFILE 0", "media: PositionMs",
+          "media: hwndParent NEW", "media: ReopenAt 4200"},
+         true},
         {"replaced, playing", false, restart, taskbar,
          {"media: PositionMs", "media: hwndParent NEW", "media: ReopenAt 4200"}, true},
         {"replaced, paused", true, restart, [](Rig& r) { r.form.OnResume(); },
@@ -561,6 +574,7 @@ TEST_F(Form1Test, DesktopChangesUnderAPlayingFilm) {
         if (c.paused) r.form.mnuPause_Click();
         r.form.mnuHD_Click();
         r.media.position = 4200;
+        const Hwnd old = r.progman;
         const std::size_t wallpapers = r.sys.wallpapers.size();
         c.change(r);
         r.j.clear();
@@ -572,6 +586,7 @@ TEST_F(Form1Test, DesktopChangesUnderAPlayingFilm) {
         fake::Journal expected = c.sent;
         for (std::string& e : expected)
             if (e == "media: hwndParent NEW") e = "media: hwndParent " + std::to_string(r.progman);
+            else if (e == "media: hwndParent OLD") e = "media: hwndParent " + std::to_string(old);
         EXPECT_EQ(sent, expected);
         EXPECT_EQ(r.media.hwndParent(), r.progman);
         EXPECT_TRUE(r.timer.on);
@@ -582,6 +597,27 @@ TEST_F(Form1Test, DesktopChangesUnderAPlayingFilm) {
         EXPECT_EQ(r.form.Checked(MenuItem::mnuHD), !c.toggleReset);
         EXPECT_EQ(r.form.m_hwndDesktop, r.progman);
     }
+}
+
+TEST_F(Form1Test, ShellThatNeverComesBackLeavesTheFilmOnAHostOfItsOwn) {
+    Start();
+    Open(std::string(kFilm));
+    media.position = 1500;
+    tree.Remove(progman);
+    for (int i = 1; i < kShellReturnChecks; ++i) form.tmrLoop_Timer();
+    EXPECT_EQ(host.created, 0) << "no waiting for the shell";
+    j.clear();
+    form.tmrLoop_Timer();
+    const Hwnd own = host.Window();
+    ASSERT_NE(own, 0);
+    EXPECT_EQ(Only("media: "),
+              (fake::Journal{"media: PositionMs", "media: hwndParent " + std::to_string(own),
+                             "media: ReopenAt 1500", "media: PutDestination 1024 740",
+                             "media: THE_ENDOFSONG 0"}));
+    EXPECT_EQ(form.m_hwndDesktop, own);
+    form.mnuStop_Click();
+    EXPECT_EQ(host.Window(), 0);
+    EXPECT_EQ(Applied(), "C:\\pic.bmp");
 }
 
 TEST_F(Form1Test, ExplorerRestartWithNoFilmRunningOnlyReconnects) {
