@@ -25,6 +25,11 @@ opens() { mci_n 'open [^ ].* type MPEGVideo .*\] -> 0'; }
 moving() { mci_positions | tail -n +$(($1 + 1)) | awk -v m="$2" '$1 > m { f = 1 } END { exit !f }'; }
 went_on() { mci_positions | tail -n +$(($1 + 1)) | awk -v m="$(($2 - 2000))" '$1 < m { bad = 1 } END { exit bad }'; }
 first_after() { mci_positions | tail -n +$(($1 + 1)) | head -n 1; }
+# "P0 -> first reading after -> latest", and the reopen's starting point if there was one since.
+course() {
+  local from; from=$(mci_log | tail -n +"$3" | sed -n 's/^play MYPLAYER from \([0-9]*\)\] -> .*/\1/p' | tail -n 1)
+  echo "position $2 -> $(first_after "$1") -> $(last_pos)${from:+ (reopened at $from)}"
+}
 # After a disruption at reading N from position P: a reading after the recovery, none back.
 carried_on() {  # carried_on N P WHAT
   local n2; n2=$(npos)
@@ -85,15 +90,16 @@ for layout in plain classic raised; do
 
   if [ "$layout" != plain ]; then
     # The WorkerW destroyed (a slideshow step, a wallpaper change) and made again.
-    n=$(npos); p0=$(last_pos); o=$(opens)
+    n=$(npos); p0=$(last_pos); o=$(opens); t=$(mci_log | wc -l)
     probe standin destroy-worker >/dev/null
-    new=$(probe standin create-worker | sed -n 's/.*answer=\([0-9]*\).*/\1/p')
-    # 2 s, and the half second one look at the tree takes.
-    wait_ms 2500 film_in_place || { cat "$LAYERS"; fail "$layout: the film is not on the new WorkerW $new"; }
+    # Within 2 s of the new WorkerW, looked at from one program that makes it and waits.
+    out=$(probe standin create-worker --await-film 2000) || { layers_now; cat "$LAYERS"; fail "$layout: the film is not in place within 2 s of the new WorkerW: $out"; }
+    new=$(sed -n 's/.*answer=\([0-9]*\).*/\1/p' <<<"$out"); took=$(sed -n 's/^in_place_ms=//p' <<<"$out")
+    wait_until 3 film_in_place || { cat "$LAYERS"; fail "$layout: the film is not on the new WorkerW $new"; }
     [ "$WORKER" = "$new" ] || fail "$layout: the layer's WorkerW is $WORKER, the stand-in made $new"
     carried_on "$n" "$p0" "the WorkerW changed"
-    note "$layout WorkerW replaced: back in place within ${WAITED_MS} ms, reopened $(( $(opens) - o ))x," \
-         "position $p0 -> $(first_after "$n"); $(placement)"
+    note "$layout WorkerW replaced: in place ${took} ms after the new one was made, reopened $(( $(opens) - o ))x," \
+         "$(course "$n" "$p0" "$t"); $(placement)"
   fi
 
   # The desktop resized (a display change): the film takes the new size within 1 s.
@@ -110,19 +116,21 @@ for layout in plain classic raised; do
     carried_on "$n" "$p0" "$event"
     moving "$n" "$p0" || wait_until 5 moving "$n" "$p0" || fail "$layout: the film stands still after $event"
     film_in_place || fail "$layout: the film left its place after $event"
-    note "$layout $event: still in place, position $p0 -> $(mci_positions | tail -n 1)"
+    note "$layout $event: still in place, position $p0 -> $(last_pos)"
   done
 
   if [ "$layout" != plain ]; then
     # Explorer restarts: the old shell ends, a new one announces itself.
-    n=$(npos); p0=$(last_pos); old=$LAYER
+    n=$(npos); p0=$(last_pos); old=$LAYER; t=$(mci_log | wc -l)
     desktop_down
     wstart "$E2E_BUILD/progman.exe" --layout "$layout" --broadcast-taskbar-created
-    wait_ms 20000 film_in_place || { cat "$LAYERS"; fail "$layout: the film is not on the restarted desktop"; }
+    out=$(probe await-film 20000) || { layers_now; cat "$LAYERS"; fail "$layout: the film is not on the restarted desktop"; }
+    took=$(sed -n 's/^in_place_ms=//p' <<<"$out")
+    wait_until 3 film_in_place || fail "$layout: the film is not in place on the restarted desktop"
     [ "$LAYER" != "$old" ] || fail "$layout: the layer kept its handle $old across the restart"
     carried_on "$n" "$p0" "the shell's restart"
-    note "$layout Explorer restart: in place ${WAITED_MS} ms after the new shell was started," \
-         "position $p0 -> $(first_after "$n"); $(placement)"
+    note "$layout Explorer restart: in place ${took} ms after the new shell was started," \
+         "$(course "$n" "$p0" "$t"); $(placement)"
   fi
 
   mevra_down

@@ -8,8 +8,11 @@
 //   probe.exe send HWND MSG [WP [LP]]  sends a message and prints the answer
 //   probe.exe resume HWND          the power messages Windows sends around a sleep
 //   probe.exe unlock HWND          the session messages around a lock and unlock
-//   probe.exe standin CMD [W H]    drives the stand-in desktop: destroy-worker,
-//                                  create-worker, resize W H, icons 0|1
+//   probe.exe standin CMD [W H] [--await-film MS]  drives the stand-in desktop:
+//                                  destroy-worker, create-worker, resize W H, icons 0|1;
+//                                  then, if asked, waits as await-film does
+//   probe.exe await-film MS        waits until the film's window is where the desktop's
+//                                  layout wants it; prints the milliseconds it took
 //   probe.exe gui PID              GDI and USER object counts of a process (see Gui below)
 //   probe.exe tray HWND            whether a tray icon (uID 1) of that window exists
 //   probe.exe post HWND MSG [WP [LP]]  posts a message (numbers in decimal or 0x hex)
@@ -341,6 +344,43 @@ int Unlock(HWND h) {
     return Send(h, kSessionChange, kUnlock, session) < 0;
 }
 
+HWND Child(HWND parent, const char* cls) { return FindWindowExA(parent, nullptr, cls, nullptr); }
+
+// The film's window (Wine's MCI class) where the layout of the desktop, read from its
+// window tree, wants it: raised, between Progman's icon view and its WorkerW; classic, in
+// the WorkerW after the one holding the icon view; plain, in Progman.
+bool FilmInPlace() {
+    constexpr char kFilm[] = "MCIQTZ_Window";
+    HWND progman = FindWindowA("Progman", nullptr);
+    if (!progman) return false;
+    HWND view = Child(progman, "SHELLDLL_DefView"), worker = Child(progman, "WorkerW");
+    if (view && worker) {
+        HWND film = Child(progman, kFilm);
+        return film && GetWindow(film, GW_HWNDPREV) == view && GetWindow(film, GW_HWNDNEXT) == worker;
+    }
+    if (view) return Child(progman, kFilm) != nullptr;
+    for (HWND w = FindWindowExA(nullptr, nullptr, "WorkerW", nullptr); w;
+         w = FindWindowExA(nullptr, w, "WorkerW", nullptr))
+        if (Child(w, "SHELLDLL_DefView")) {
+            HWND layer = FindWindowExA(nullptr, w, "WorkerW", nullptr);
+            return layer && Child(layer, kFilm);
+        }
+    return Child(progman, kFilm) != nullptr;
+}
+
+int AwaitFilm(DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!FilmInPlace()) {
+        if (GetTickCount() - start > timeoutMs) {
+            std::printf("in_place_ms=none\n");
+            return 1;
+        }
+        Sleep(kPollMs);
+    }
+    std::printf("in_place_ms=%lu\n", static_cast<unsigned long>(GetTickCount() - start));
+    return 0;
+}
+
 int Standin(int argc, char** argv) {
     const UINT msg = RegisterWindowMessageA("MevraStandinCommand");
     HWND desk = FindWindowA("Progman", nullptr);
@@ -353,7 +393,10 @@ int Standin(int argc, char** argv) {
     else if (!std::strcmp(cmd, "resize") && argc > 4) code = 3, arg = MAKELPARAM(std::atoi(argv[3]), std::atoi(argv[4]));
     else if (!std::strcmp(cmd, "icons") && argc > 3) code = 4, arg = std::atoi(argv[3]);
     else return 2;
-    return Send(desk, msg, code, arg) < 0;
+    if (Send(desk, msg, code, arg) < 0) return 1;
+    std::fflush(stdout);
+    const bool await = argc > 2 && !std::strcmp(argv[argc - 2], "--await-film");
+    return await ? AwaitFilm(static_cast<DWORD>(Number(argv[argc - 1]))) : 0;
 }
 
 }  // namespace
@@ -388,6 +431,7 @@ int main(int argc, char** argv) {
     if (!std::strcmp(cmd, "resume") && argc > 2) return Resume(reinterpret_cast<HWND>(Number(argv[2])));
     if (!std::strcmp(cmd, "unlock") && argc > 2) return Unlock(reinterpret_cast<HWND>(Number(argv[2])));
     if (!std::strcmp(cmd, "standin") && argc > 2) return Standin(argc, argv);
+    if (!std::strcmp(cmd, "await-film") && argc > 2) return AwaitFilm(static_cast<DWORD>(Number(argv[2])));
     if (!std::strcmp(cmd, "gui") && argc > 2) return Gui(static_cast<DWORD>(Number(argv[2])));
     if (!std::strcmp(cmd, "tray") && argc > 2) {
         NOTIFYICONDATAA nid = {};
