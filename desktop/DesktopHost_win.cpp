@@ -6,6 +6,8 @@
 namespace mevra {
 namespace {
 
+constexpr UINT kStayAtBottom = WM_APP + 1;
+
 RECT WorkArea() {
     RECT r{};
     if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0) || r.right <= r.left)
@@ -17,11 +19,28 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_MOUSEACTIVATE:
             return MA_NOACTIVATE;
+        case WM_PARENTNOTIFY:
+            // The film's window takes no clicks: they come here, where they activate nothing.
+            if (LOWORD(wParam) == WM_CREATE) EnableWindow(reinterpret_cast<HWND>(lParam), FALSE);
+            return 0;
         case WM_WINDOWPOSCHANGING: {
             // A desktop stays under every other window, also when clicked or shown again.
             auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
             pos->hwndInsertAfter = HWND_BOTTOM;
             pos->flags &= ~SWP_NOZORDER;
+            return 0;
+        }
+        case WM_ACTIVATE:
+            // Wine activates (and raises) it on a click on the film all the same: back
+            // down once the activation is over.
+            if (LOWORD(wParam) != WA_INACTIVE) PostMessageA(hwnd, kStayAtBottom, 0, 0);
+            return 0;
+        case kStayAtBottom: {
+            // An owned window stays above its owner: the hidden owner goes down first.
+            constexpr UINT kZOnly = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+            if (const HWND owner = GetWindow(hwnd, GW_OWNER))
+                SetWindowPos(owner, HWND_BOTTOM, 0, 0, 0, 0, kZOnly);
+            SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, kZOnly);
             return 0;
         }
         case WM_ERASEBKGND: {
