@@ -28,6 +28,19 @@ TEST(DesktopLayerFinder, ClassifiesEachShapeOfDesktop) {
         std::function<Layer(const Desk&)> expected;
         std::vector<std::string> sent;
     };
+    auto raised = [](bool iconsShown) {
+        return [iconsShown](FakeWindowTree& t) {
+            Desk d;
+            d.progman = t.Add(0, "Progman", "Program Manager");
+            d.defView = t.Add(d.progman, "SHELLDLL_DefView");
+            t.Get(d.defView)->visible = iconsShown;
+            d.worker = t.Add(d.progman, "WorkerW");
+            return d;
+        };
+    };
+    auto raisedLayer = [](const Desk& d) {
+        return Layer{Layout::raised, d.progman, d.progman, d.defView, d.worker};
+    };
     const Case cases[] = {
         {"XP: Program Manager holds the icons and ignores the request",
          [](FakeWindowTree& t) {
@@ -73,29 +86,10 @@ TEST(DesktopLayerFinder, ClassifiesEachShapeOfDesktop) {
          Layout::classic,
          [](const Desk&) { return Layer{Layout::classic, 0x104, 0x102}; },  // made by the answer
          {kAsk}},
-        {"Windows 11 24H2: Program Manager holds the icons and a WorkerW",
-         [](FakeWindowTree& t) {
-             Desk d;
-             d.progman = t.Add(0, "Progman", "Program Manager");
-             d.defView = t.Add(d.progman, "SHELLDLL_DefView");
-             d.worker = t.Add(d.progman, "WorkerW");
-             return d;
-         },
-         Layout::raised,
-         [](const Desk& d) { return Layer{Layout::raised, d.progman, d.progman, d.defView, d.worker}; },
-         {kAsk}},
-        {"Windows 11 24H2 with the desktop icons switched off",
-         [](FakeWindowTree& t) {
-             Desk d;
-             d.progman = t.Add(0, "Progman", "Program Manager");
-             d.defView = t.Add(d.progman, "SHELLDLL_DefView");
-             t.Get(d.defView)->visible = false;
-             d.worker = t.Add(d.progman, "WorkerW");
-             return d;
-         },
-         Layout::raised,
-         [](const Desk& d) { return Layer{Layout::raised, d.progman, d.progman, d.defView, d.worker}; },
-         {kAsk}},
+        {"Windows 11 24H2: Program Manager holds the icons and a WorkerW", raised(true),
+         Layout::raised, raisedLayer, {kAsk}},
+        {"Windows 11 24H2 with the desktop icons switched off", raised(false), Layout::raised,
+         raisedLayer, {kAsk}},
         {"no shell at all",
          [](FakeWindowTree& t) {
              t.Add(0, "Shell_TrayWnd");
