@@ -140,17 +140,20 @@ void KeepClearOfTaskbar(HWND hwnd) {
 }
 
 // Classic: the WorkerW with the icons, then the empty WorkerW, then Progman, at the bottom.
+// Each move only takes a window down to just above the next one, so the icons' WorkerW is
+// above the empty one at every moment a program may look.
 void Restack() {
     if (g_layout != Layout::Classic || !g_iconWorker) return;
-    if (GetWindow(g_progman, GW_HWNDNEXT) == nullptr &&
-        (!g_backWorker || GetWindow(g_backWorker, GW_HWNDNEXT) == g_progman) &&
-        GetWindow(g_iconWorker, GW_HWNDNEXT) == (g_backWorker ? g_backWorker : g_progman))
-        return;
     g_restacking = true;
     const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-    SetWindowPos(g_iconWorker, HWND_BOTTOM, 0, 0, 0, 0, flags);
-    if (g_backWorker) SetWindowPos(g_backWorker, HWND_BOTTOM, 0, 0, 0, 0, flags);
-    SetWindowPos(g_progman, HWND_BOTTOM, 0, 0, 0, 0, flags);
+    if (GetWindow(g_progman, GW_HWNDNEXT)) SetWindowPos(g_progman, HWND_BOTTOM, 0, 0, 0, 0, flags);
+    HWND below = g_progman;
+    for (HWND w : {g_backWorker, g_iconWorker}) {
+        if (!w) continue;
+        HWND above = GetWindow(below, GW_HWNDPREV);
+        if (above != w && above) SetWindowPos(w, above, 0, 0, 0, 0, flags);
+        below = w;
+    }
     g_restacking = false;
 }
 
