@@ -140,24 +140,39 @@ void KeepClearOfTaskbar(HWND hwnd) {
 }
 
 // Classic: the WorkerW with the icons, then the empty WorkerW, then Progman, at the bottom.
-// Each move only takes a window down to just above the next one, so the icons' WorkerW is
-// above the empty one at every moment a program may look.
+bool Stacked() {
+    return !GetWindow(g_progman, GW_HWNDNEXT) &&
+           (!g_backWorker || GetWindow(g_backWorker, GW_HWNDNEXT) == g_progman) &&
+           GetWindow(g_iconWorker, GW_HWNDNEXT) == (g_backWorker ? g_backWorker : g_progman) &&
+           IsWindowVisible(g_iconWorker) && (!g_backWorker || IsWindowVisible(g_backWorker));
+}
+
+// Each move takes a window just above the next one, or the icons' WorkerW up over the
+// empty one, so the icons' one is above whenever a program looks, never below. Wine now
+// and then drops a move of a window it has just shown: up to a few rounds.
 void Restack() {
     if (g_layout != Layout::Classic || !g_iconWorker) return;
     g_restacking = true;
-    const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
-    if (GetWindow(g_progman, GW_HWNDNEXT)) SetWindowPos(g_progman, HWND_BOTTOM, 0, 0, 0, 0, flags);
-    HWND below = g_progman;
-    for (HWND w : {g_backWorker, g_iconWorker}) {
-        if (!w) continue;
-        HWND above = GetWindow(below, GW_HWNDPREV);
-        if (above != w && above) SetWindowPos(w, above, 0, 0, 0, 0, flags);
-        below = w;
+    const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW;
+    for (int round = 0; round < 5 && !Stacked(); ++round) {
+        if (GetWindow(g_progman, GW_HWNDNEXT)) SetWindowPos(g_progman, HWND_BOTTOM, 0, 0, 0, 0, flags);
+        HWND below = g_progman;
+        for (HWND w : {g_backWorker, g_iconWorker}) {
+            if (!w) continue;
+            HWND above = GetWindow(below, GW_HWNDPREV);
+            if (above == w) SetWindowPos(w, nullptr, 0, 0, 0, 0, flags | SWP_NOZORDER);
+            else if (above) SetWindowPos(w, above, 0, 0, 0, 0, flags);
+            below = w;
+        }
+        if (g_backWorker && GetWindow(g_iconWorker, GW_HWNDNEXT) != g_backWorker) {
+            HWND over = GetWindow(g_backWorker, GW_HWNDPREV);
+            SetWindowPos(g_iconWorker, over ? over : HWND_TOP, 0, 0, 0, 0, flags);
+        }
     }
     g_restacking = false;
 }
 
-HWND NewWindow(DWORD exStyle, const char* cls, DWORD style, HWND parent) {
+HWND NewWindow(DWORD exStyle, const char* cls, DWORD style, HWND parent, bool visible = true) {
     RECT rc;
     GetClientRect(g_progman, &rc);
     if (!parent) {
@@ -165,7 +180,7 @@ HWND NewWindow(DWORD exStyle, const char* cls, DWORD style, HWND parent) {
         GetWindowRect(g_progman, &own);
         OffsetRect(&rc, own.left, own.top);
     }
-    return CreateWindowExA(exStyle, cls, "", style | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+    return CreateWindowExA(exStyle, cls, "", style | (visible ? WS_VISIBLE : 0) | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                            rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, parent,
                            nullptr, GetModuleHandleA(nullptr), nullptr);
 }
@@ -179,18 +194,20 @@ HWND CreateWorker() {
         return g_backWorker;
     }
     if (!g_iconWorker) {
-        g_iconWorker = NewWindow(WS_EX_TOOLWINDOW, "WorkerW", WS_POPUP, nullptr);
+        g_iconWorker = NewWindow(WS_EX_TOOLWINDOW, "WorkerW", WS_POPUP, nullptr, false);
         SetParent(g_defView, g_iconWorker);
     }
-    g_backWorker = NewWindow(WS_EX_TOOLWINDOW, "WorkerW", WS_POPUP, nullptr);
+    g_backWorker = NewWindow(WS_EX_TOOLWINDOW, "WorkerW", WS_POPUP, nullptr, false);
     Restack();
     return g_backWorker;
 }
 
 HWND DestroyWorker() {
+    // Forgotten first: destroying it waits on the film's process, which may ask for a new
+    // one (0x052C) meanwhile.
     HWND gone = g_backWorker;
-    if (gone) DestroyWindow(gone);
     g_backWorker = nullptr;
+    if (gone) DestroyWindow(gone);
     return gone;
 }
 
