@@ -143,25 +143,23 @@ void KeepClearOfTaskbar(HWND hwnd) {
 bool Stacked() {
     return !GetWindow(g_progman, GW_HWNDNEXT) &&
            (!g_backWorker || GetWindow(g_backWorker, GW_HWNDNEXT) == g_progman) &&
-           GetWindow(g_iconWorker, GW_HWNDNEXT) == (g_backWorker ? g_backWorker : g_progman) &&
-           IsWindowVisible(g_iconWorker) && (!g_backWorker || IsWindowVisible(g_backWorker));
+           GetWindow(g_iconWorker, GW_HWNDNEXT) == (g_backWorker ? g_backWorker : g_progman);
 }
 
 // Each move takes a window just above the next one, or the icons' WorkerW up over the
-// empty one, so the icons' one is above whenever a program looks, never below. Wine now
-// and then drops a move of a window it has just shown: up to a few rounds.
+// empty one, so the icons' one is above whenever a program looks. Wine now and then drops
+// a move: up to a few rounds.
 void Restack() {
     if (g_layout != Layout::Classic || !g_iconWorker) return;
     g_restacking = true;
-    const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW;
+    const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
     for (int round = 0; round < 5 && !Stacked(); ++round) {
         if (GetWindow(g_progman, GW_HWNDNEXT)) SetWindowPos(g_progman, HWND_BOTTOM, 0, 0, 0, 0, flags);
         HWND below = g_progman;
         for (HWND w : {g_backWorker, g_iconWorker}) {
             if (!w) continue;
             HWND above = GetWindow(below, GW_HWNDPREV);
-            if (above == w) SetWindowPos(w, nullptr, 0, 0, 0, 0, flags | SWP_NOZORDER);
-            else if (above) SetWindowPos(w, above, 0, 0, 0, 0, flags);
+            if (above != w && above) SetWindowPos(w, above, 0, 0, 0, 0, flags);
             below = w;
         }
         if (g_backWorker && GetWindow(g_iconWorker, GW_HWNDNEXT) != g_backWorker) {
@@ -198,6 +196,10 @@ HWND CreateWorker() {
         SetParent(g_defView, g_iconWorker);
     }
     g_backWorker = NewWindow(WS_EX_TOOLWINDOW, "WorkerW", WS_POPUP, nullptr, false);
+    // Shown once in place: Wine raises a window made visible.
+    Restack();
+    for (HWND w : {g_iconWorker, g_backWorker})
+        if (!IsWindowVisible(w)) SetWindowPos(w, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOZORDER | SWP_SHOWWINDOW);
     Restack();
     return g_backWorker;
 }
