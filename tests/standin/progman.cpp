@@ -185,7 +185,10 @@ HWND NewWindow(DWORD exStyle, const char* cls, DWORD style, HWND parent, bool vi
 
 // The WorkerW the film belongs on, made where each layout has it.
 HWND CreateWorker() {
-    if (g_backWorker || g_layout == Layout::Plain) return g_backWorker;
+    if (g_backWorker || g_layout == Layout::Plain) {
+        Restack();  // Wine raises a window it has just shown some time later
+        return g_backWorker;
+    }
     if (g_layout == Layout::Raised) {
         g_backWorker = NewWindow(0, "WorkerW", WS_CHILD, g_progman);
         SetWindowPos(g_backWorker, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
