@@ -296,4 +296,30 @@ void KORVANECLASS::SetAudioState(std::int32_t channel, std::int32_t off) {
 
 Hwnd KORVANECLASS::GetHwndDesktop() { return system_.FindWindowByTitle(kDesktopWindowTitle); }
 
+std::int32_t KORVANECLASS::PositionMs() {
+    return ToInt32(WholeNumber(getStatusInfo(3)).value_or(0));
+}
+
+OpenResult KORVANECLASS::ReopenAt(std::int32_t ms, bool paused) {
+    SendNoReply("close " + alias_);
+    OpenResult opened = OpenMedia(hwndParent(), AliasName(), DeviceType());
+    if (opened.code != 0) return opened;
+    std::int32_t width = 0, height = 0;
+    MoveVideoTo(hwndParent(), 0, 0, width, height, 0);
+    // The open left the device counting in milliseconds. "play from" rather than
+    // a seek, which Wine's driver refuses on a film that has not played yet.
+    if (SendNoReply("play " + alias_ + " from " + Num(ms)) != 0) SendNoReply("play " + alias_);
+    if (paused) SendNoReply("pause " + alias_ + " wait");
+    return opened;
+}
+
+void KORVANECLASS::PutWindow(std::int32_t width, std::int32_t height) {
+    std::int32_t w = width, h = height;
+    MoveVideoTo(hwndParent(), 0, 0, w, h, 0);
+}
+
+void KORVANECLASS::PutDestination(std::int32_t width, std::int32_t height) {
+    SendNoReply("put " + alias_ + " destination at 0 0 " + Num(width) + " " + Num(height));
+}
+
 }  // namespace mevra

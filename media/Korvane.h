@@ -59,6 +59,12 @@ public:
     void SetAudioState(std::int32_t channel, std::int32_t off) override;
     Hwnd GetHwndDesktop();
 
+    // Moving the film to another desktop window.
+    std::int32_t PositionMs() override;
+    OpenResult ReopenAt(std::int32_t ms, bool paused) override;
+    void PutWindow(std::int32_t width, std::int32_t height) override;
+    void PutDestination(std::int32_t width, std::int32_t height) override;
+
 private:
     OpenResult OpenMedia(Hwnd lngHWnd, const std::string& AliasName,
                          const std::string& typeDevice);

@@ -59,6 +59,17 @@ public:
     virtual void SetAudioState(std::int32_t channel, std::int32_t off) = 0;
     // form as for LENGTHFORMAT and POSFORMAT.
     virtual bool THE_ENDOFSONG(std::int32_t form) = 0;
+
+    // Moving a playing film to another desktop window.
+    // Where the film is, in milliseconds (0 when the device does not say).
+    virtual std::int32_t PositionMs() = 0;
+    // Closes the film and opens it again on hwndParent(), sized to it, playing
+    // on from ms; paused there when paused.
+    virtual OpenResult ReopenAt(std::int32_t ms, bool paused) = 0;
+    // "put <alias> window at 0 0 width height": the film's window.
+    virtual void PutWindow(std::int32_t width, std::int32_t height) = 0;
+    // "put <alias> destination at 0 0 width height": the picture inside it.
+    virtual void PutDestination(std::int32_t width, std::int32_t height) = 0;
 };
 
 }  // namespace mevra

@@ -1,6 +1,7 @@
 #include "shell/Form1.h"
 
 #include "base/Report.h"
+#include "desktop/DesktopLayer.h"
 #include "desktop/DesktopMod.h"
 #include "desktop/RegistryMod.h"
 #include "dialogs/CDialogEX.h"
@@ -43,8 +44,8 @@ bool Form1::Form_Initialize() {
 
 void Form1::Form_Load(Hwnd self) {
     hwnd_ = self;
-    Attempt("find the desktop window", [&] { m_hwndDesktop = p_.ui.FindDesktopWindow(); });
-    Attempt("give the player its parent", [&] { p_.media.SethwndParent(m_hwndDesktop); });
+    Attempt("find the desktop layer", [&] { m_hwndDesktop = p_.layer.Find().icons; });
+    Attempt("give the player its parent", [&] { p_.media.SethwndParent(p_.layer.Current().parent); });
     Attempt("hook the menus", [&] { p_.ui.SetupMenuStyle(); });
     Attempt("add the tray icon", [&] {
         p_.tray.SetOwner(hwnd_);
@@ -93,6 +94,7 @@ void Form1::StopFilm() {
     if (!m_blnPlaying) return;
     p_.media.setCommand(kCmdStop);
     p_.media.setCommand(kCmdClose);
+    p_.layer.FilmClosed();
     p_.registry.ManageWallpaper(kWallpaperRestore);
     p_.registry.WallpaperCleared = false;
     m_blnPaused = false;
@@ -143,6 +145,8 @@ void Form1::mnuPlay_Click() {
             p_.ui.RepaintAll();
         }
     });
+    // After the clear: a new wallpaper can bring a new desktop window with it.
+    Attempt("Play: find the desktop layer", [&] { UseLayerForPlay(); });
     OpenResult opened;
     Attempt("Play: open the film", [&] { opened = p_.media.PlayMEDIAFILE(); });
     if (opened.code != 0 && opened.code != kMciErrDuplicateAlias) {
@@ -151,6 +155,7 @@ void Form1::mnuPlay_Click() {
         // close it; then give the wallpaper back, keep the timer off and say why.
         Attempt("Play: stop", [&] { p_.media.setCommand(kCmdStop); });
         Attempt("Play: close", [&] { p_.media.setCommand(kCmdClose); });
+        Attempt("Play: release the film's layer", [&] { p_.layer.FilmClosed(); });
         Attempt("Play: restore the wallpaper", [&] {
             if (p_.registry.WallpaperCleared) {
                 p_.registry.ManageWallpaper(kWallpaperRestore);
@@ -166,6 +171,7 @@ void Form1::mnuPlay_Click() {
         });
         return;
     }
+    Attempt("Play: place the film", [&] { SettleFilm(); });
     Attempt("Play: show the film's name", [&] {
         p_.tray.ShowTrayBalloon(GetFileName(filmname, true), kBalloonTitle, kBalloonInfoFlags,
                                 true, kBalloonMs);
@@ -196,6 +202,7 @@ void Form1::mnuM_Click() {
 void Form1::mnuloop_Click() { SetChecked(MenuItem::mnuloop, !loopChecked_); }
 
 void Form1::tmrLoop_Timer() {
+    Attempt("loop: check the desktop layer", [&] { RevalidateLayer(false); });
     if (!p_.media.THE_ENDOFSONG(0)) return;
     if (loopChecked_)
         mnuPlay_Click();
@@ -208,12 +215,12 @@ void Form1::tmrLoop_Timer() {
 void Form1::mnuHD_Click() {
     SetChecked(MenuItem::mnuHD, !hdChecked_);
     m_blnDesktopHidden = !m_blnDesktopHidden;
-    p_.desktop.SetDesktopHidden(m_hwndDesktop, m_blnDesktopHidden);
+    HideDesktopWindows(m_blnDesktopHidden);
 }
 
 void Form1::mnuSD_Click() {
     // Leaves the Hide Desktop toggle where it is, on purpose.
-    p_.desktop.SetDesktopHidden(m_hwndDesktop, false);
+    HideDesktopWindows(false);
     p_.ui.RepaintAll();
     SetEnabled(MenuItem::mnuHD, true);
     SetEnabled(MenuItem::mnuSD, false);
@@ -279,20 +286,101 @@ void Form1::OnTaskbarCreated() {
         p_.tray.SetOwner(hwnd_);
         p_.tray.SetTrayIcon(p_.ui.TrayIcon(), kTrayTip, false);
     });
-    Attempt("find the new desktop window", [&] {
-        m_hwndDesktop = p_.ui.FindDesktopWindow();
-        p_.media.SethwndParent(m_hwndDesktop);
-    });
-    // The new desktop window starts out visible.
+    Attempt("TaskbarCreated: check the desktop layer", [&] { RevalidateLayer(true); });
+}
+
+// --- the film's desktop window ----------------------------------------------
+
+void Form1::OnDisplayChange() {
+    Attempt("display change: fit the host", [&] { p_.layer.FitHost(); });
+    Attempt("display change: check the desktop layer", [&] { RevalidateLayer(true); });
+}
+
+void Form1::OnWorkAreaChange() { OnDisplayChange(); }
+
+void Form1::OnResume() { Attempt("resume: check the desktop layer", [&] { RevalidateLayer(true); }); }
+
+void Form1::OnSessionUnlock() { Attempt("unlock: check the desktop layer", [&] { RevalidateLayer(true); }); }
+
+void Form1::UseLayerForPlay() {
+    const Hwnd before = p_.media.hwndParent();
+    const Layer& layer = p_.layer.FindForPlay();
+    // A film still loaded on another window would only restart there.
+    if (timerOn_ && layer.parent != before) Attempt("move the film: close it on the old layer", [&] { p_.media.setCommand(kCmdClose); });
+    if (layer.layout != Layout::noShell) p_.layer.ReleaseHost();
+    p_.media.SethwndParent(layer.parent);
+    FollowIconsWindow();
+}
+
+void Form1::SettleFilm() {
+    p_.layer.PlaceFilm();
+    // Some drivers leave the picture at its own size in a window sized by "put window".
+    if (p_.layer.Current().layout == Layout::noShell) {
+        const Size size = p_.layer.FilmSize();
+        p_.media.PutDestination(size.width, size.height);
+    }
+}
+
+void Form1::RevalidateLayer(bool full) {
+    if (!timerOn_) {
+        // No film: only the window Hide Desktop acts on has to be the current one.
+        if (!full) return;
+        p_.media.SethwndParent(p_.layer.Find().parent);
+        FollowIconsWindow();
+        return;
+    }
+    switch (p_.layer.Revalidate(full)) {
+        case DesktopLayer::Change::same: break;
+        case DesktopLayer::Change::gone: break;  // no desktop for now: the next one gets the film
+        case DesktopLayer::Change::resized: ResizeFilm(); break;
+        case DesktopLayer::Change::replaced: MoveFilmToLayer(); break;
+    }
+    FollowIconsWindow();
+}
+
+void Form1::MoveFilmToLayer() {
+    std::int32_t at = 0;
+    Attempt("move the film: read its position", [&] { at = p_.media.PositionMs(); });
+    p_.media.SethwndParent(p_.layer.Current().parent);
+    OpenResult opened;
+    Attempt("move the film: reopen it", [&] { opened = p_.media.ReopenAt(at, m_blnPaused); });
+    if (opened.code != 0) {
+        // Its file gone meanwhile, say: as when a Play fails.
+        Attempt("move the film: stop it", [&] { StopFilm(); });
+        m_blnPlaying = false;
+        Attempt("move the film: say why", [&] {
+            p_.tray.ShowTrayBalloon(GetFileName(filmname, true) + ": " + opened.text,
+                                    kBalloonTitle, kBalloonInfoFlags, true, kBalloonMs);
+        });
+        return;
+    }
+    Attempt("move the film: place it", [&] { SettleFilm(); });
+}
+
+void Form1::ResizeFilm() {
+    const Size size = p_.layer.FilmSize();
+    p_.media.PutWindow(size.width, size.height);
+    if (p_.layer.Current().layout == Layout::noShell)
+        p_.media.PutDestination(size.width, size.height);
+}
+
+void Form1::FollowIconsWindow() {
+    const Hwnd icons = p_.layer.Current().icons;
+    if (icons == m_hwndDesktop) return;
+    m_hwndDesktop = icons;
+    // A new desktop window starts out shown.
     if (m_blnDesktopHidden) {
         m_blnDesktopHidden = false;
         SetChecked(MenuItem::mnuHD, false);
     }
-    // A running film's window went down with the old desktop: reopen it on the new one.
-    if (timerOn_) {
-        Attempt("stop the film on the old desktop", [&] { StopFilm(); });
-        mnuPlay_Click();
-    }
+}
+
+void Form1::HideDesktopWindows(bool hide) {
+    p_.desktop.SetDesktopHidden(m_hwndDesktop, hide);
+    // In the classic layout the film has a window of its own, behind the icons' one.
+    const Layer& layer = p_.layer.Current();
+    if (layer.layout == Layout::classic && layer.parent != 0 && layer.parent != m_hwndDesktop)
+        p_.desktop.SetDesktopHidden(layer.parent, hide);
 }
 
 // --- menu state -----------------------------------------------------------

@@ -14,6 +14,7 @@ namespace mevra {
 class MediaPlayer;
 class RegistryMod;
 class DesktopMod;
+class DesktopLayer;
 class Systray;
 class OpenDialog;
 
@@ -42,6 +43,7 @@ struct Form1Parts {
     ShellUi& ui;
     OpenDialog& dialog;
     HOTKEYmod& hotkeys;
+    DesktopLayer& layer;  // the window the film goes into
 };
 
 class Form1 final : public HotkeyTarget {
@@ -85,8 +87,13 @@ public:
     void tmrLoop_Timer();
     // The tray icon's notification; mouseMessage is the icon's mouse message.
     void Form_MouseMove(std::uint32_t mouseMessage);
-    // Explorer has restarted: the tray icon and the desktop window are new.
+    // Explorer has restarted: the tray icon and the desktop windows are new.
     void OnTaskbarCreated();
+    // The desktop may have changed under the film: each checks the film's window again.
+    void OnDisplayChange();
+    void OnWorkAreaChange();
+    void OnResume();
+    void OnSessionUnlock();
 
     // State, readable for the window glue and the tests.
     Hwnd hWnd() const { return hwnd_; }
@@ -106,6 +113,14 @@ public:
 
 private:
     void StopFilm();
+    // The film's desktop window: found before an open, checked while it plays.
+    void UseLayerForPlay();
+    void SettleFilm();
+    void RevalidateLayer(bool full);
+    void MoveFilmToLayer();
+    void ResizeFilm();
+    void FollowIconsWindow();
+    void HideDesktopWindows(bool hide);
     void SetTimer(bool on);
     void SetChecked(MenuItem item, bool checked);
     void SetEnabled(MenuItem item, bool enabled);

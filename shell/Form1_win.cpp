@@ -2,6 +2,8 @@
 
 #include "base/Raii_win.h"
 #include "base/Report.h"
+#include "desktop/DesktopHost_win.h"
+#include "desktop/DesktopLayer_win.h"
 #include "desktop/DesktopMod.h"
 #include "desktop/RegistryMod.h"
 #include "desktop/Registry_win.h"
@@ -14,6 +16,7 @@
 #include "resources/resource.h"
 #include "shell/HOTKEYmod_win.h"
 #include "shell/MenuStyle_win.h"
+#include "shell/SessionNotice_win.h"
 #include "shell/Systray_win.h"
 
 namespace mevra {
@@ -56,7 +59,6 @@ class Form1Ui final : public ShellUi {
 public:
     explicit Form1Ui(Form1Window::Parts& p) : p_(p) {}
     bool AnotherInstanceRunning() override;
-    Hwnd FindDesktopWindow() override;
     void SetupMenuStyle() override;
     void InstallMainWindowProc() override;
     void RemoveMainWindowProc() override;
@@ -86,6 +88,7 @@ struct Form1Window::Parts {
     UniqueBitmap image1, banner;
     UniqueIcon icon, aboutIcon;
     UINT taskbarCreated = 0;
+    SessionNotice session;  // session unlocks reach the window while it lives
     bool unloaded = false;
     std::function<void()> onDestroyed;
 
@@ -103,7 +106,10 @@ struct Form1Window::Parts {
     CDialogEX dialog{dialogApi};
     Win32HotkeyApi hotkeyApi;
     HOTKEYmod hotkeys{hotkeyApi};
-    Form1 form{Form1Parts{media, registry, desktop, tray, timer, menu, ui, dialog, hotkeys}};
+    Win32WindowTree windowTree;
+    Win32DesktopHost host{inst};
+    DesktopLayer layer{windowTree, host};
+    Form1 form{Form1Parts{media, registry, desktop, tray, timer, menu, ui, dialog, hotkeys, layer}};
 
     bool CreateTheWindow();
     void BuildMenu();
@@ -140,8 +146,6 @@ bool Form1Ui::AnotherInstanceRunning() {
     p_.mutex = std::move(owned);  // held until the program ends
     return false;
 }
-
-Hwnd Form1Ui::FindDesktopWindow() { return FromHwnd(FindWindowA(nullptr, kDesktopWindowTitle)); }
 
 void Form1Ui::SetupMenuStyle() {
     HookMenus(p_.hwnd, true);
@@ -200,6 +204,8 @@ bool Form1Window::Parts::CreateTheWindow() {
                            nullptr, nullptr, inst, this);
     if (!hwnd) return false;
     taskbarCreated = RegisterWindowMessageA(kTaskbarCreatedMessage);
+    host.SetOwner(hwnd);  // hidden, so the host has no taskbar button
+    session = SessionNotice(hwnd);
 
     icon.reset(static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(IDI_MEVRA), IMAGE_ICON,
                                              kTrayIconSize, kTrayIconSize, LR_DEFAULTCOLOR)));
@@ -257,6 +263,7 @@ void Form1Window::Parts::Unload() {
     unloaded = true;
     form.Form_QueryUnload();
     form.Form_Unload();
+    session = SessionNotice();
     DestroyWindow(hwnd);
 }
 
@@ -290,6 +297,19 @@ LRESULT CALLBACK Form1Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                     return 0;
                 }
                 break;
+            case WM_DISPLAYCHANGE:
+                p->form.OnDisplayChange();
+                break;
+            case WM_SETTINGCHANGE:
+                if (wParam == SPI_SETWORKAREA) p->form.OnWorkAreaChange();
+                break;
+            case WM_POWERBROADCAST:
+                if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND)
+                    p->form.OnResume();
+                return TRUE;
+            case WM_WTSSESSION_CHANGE:
+                if (wParam == WTS_SESSION_UNLOCK) p->form.OnSessionUnlock();
+                return 0;
             case WM_CLOSE:
                 p->Unload();
                 return 0;

@@ -35,7 +35,6 @@ public:
     virtual ~ShellUi() = default;
     // Start-up and shutdown.
     virtual bool AnotherInstanceRunning() = 0;
-    virtual Hwnd FindDesktopWindow() = 0;     // the window titled "Program Manager", or 0
     virtual void SetupMenuStyle() = 0;        // hook the owner-drawn menu engine
     virtual void InstallMainWindowProc() = 0;  // MainWindowProc on top of the engine
     virtual void RemoveMainWindowProc() = 0;

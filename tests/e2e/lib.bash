@@ -164,3 +164,46 @@ tick_at() {  # tick_at SHOT MENU_LEFT ROW_Y -> 0..1
     -fill white -opaque red -format '%[fx:mean]' info:
 }
 has_tick() { awk -v m="$(tick_at "$@")" 'BEGIN { exit !(m > 0.05) }'; }
+
+# --- The desktop's window tree (probe layers): one "win depth=N hwnd=H field=value ..."
+# line per window, top-level windows top first, each followed by its descendants.
+LAYERS=$E2E_TMP/layers.txt
+layers_now() { probe layers >"$LAYERS"; }
+# lwin HWND FIELD: a field of that window in the last layers_now.
+lwin() {
+  awk -v h="hwnd=$1" -v f="$2=" '$3 == h { for (i = 2; i <= NF; i++) if (index($i, f) == 1) { print substr($i, length(f) + 1); exit } }' "$LAYERS"
+}
+# lfind FIELD=VALUE...: the hwnd of the first window with all those fields (class=WorkerW depth=0).
+lfind() {
+  awk -v want="$*" 'BEGIN { n = split(want, w, " ") }
+    { ok = 1; for (k = 1; k <= n; k++) { hit = 0; for (i = 2; i <= NF; i++) if ($i == w[k]) hit = 1; ok = ok && hit }
+      if (ok) { sub("hwnd=", "", $3); print $3; exit } }' "$LAYERS"
+}
+lline() { grep -m1 " hwnd=$1 " "$LAYERS" | sed 's/ style=[^ ]* exstyle=[^ ]*//'; }
+# wait_ms LIMIT_MS COMMAND...: wait_until to the millisecond; WAITED_MS says how long it took.
+wait_ms() {
+  local limit=$1 start; shift
+  start=$(date +%s%3N)
+  until "$@" >/dev/null 2>&1; do
+    WAITED_MS=$(( $(date +%s%3N) - start ))
+    [ "$WAITED_MS" -ge "$limit" ] && return 1
+    sleep 0.1
+  done
+  WAITED_MS=$(( $(date +%s%3N) - start ))
+}
+
+# The last Play on a desktop with a "Program Manager" sent what Play has always sent, and
+# nothing new came after it: play_trace_is_todays FILM PROGMAN (run layers_now first).
+play_trace_is_todays() {
+  local film=$1 progman=$2 w h since block other
+  IFS=, read -r w h <<<"$(lwin "$progman" client)"
+  since=$(mci_log | sed 's/\] -> .*//' | awk '/^open [^ ]/ { buf = "" } { buf = buf $0 "\n" } END { printf "%s", buf }')
+  block=$(sed -n '1,/^play MYPLAYER$/p' <<<"$since")
+  grep -q "^open .*\\\\$film type MPEGVideo Alias MYPLAYER parent $progman Style 1073741824\$" <<<"$block" ||
+    fail "the open differs from today's: $(head -n 1 <<<"$block")"
+  [ "$(tail -n +2 <<<"$block")" = "$(printf '%s\n' 'set MYPLAYER time format milliseconds' \
+      'status MYPLAYER length' "put MYPLAYER window at 0 0 $w $h" 'seek MYPLAYER to 0' 'play MYPLAYER')" ] ||
+    fail "the Play's commands differ from today's:"$'\n'"$block"
+  other=$(grep -v -E '^(open .* type MPEGVideo Alias MYPLAYER parent [0-9]+ Style 1073741824|set MYPLAYER time format (milliseconds|tmsf)|status MYPLAYER (length|position)|put MYPLAYER window at 0 0 [0-9]+ [0-9]+|seek MYPLAYER to 0|play MYPLAYER)$' <<<"$since" || true)
+  [ -z "$other" ] || fail "commands today's Play never sends:"$'\n'"$other"
+}

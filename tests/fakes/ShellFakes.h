@@ -31,6 +31,8 @@ public:
     bool openHoldsAlias = false;  // true after a successful open until "close"
     std::string loaded;           // the file the device holds, "" when closed
     bool openFailsEvenIfHeld = false;  // the open is refused before the alias is looked at
+    std::int32_t position = 0;         // what PositionMs answers
+    std::function<void(Hwnd parent)> onOpen;  // a successful open made the film's window
 
     std::string AliasName() const override { return alias_; }
     void SetAliasName(const std::string& a) override { alias_ = a; }
@@ -59,8 +61,29 @@ public:
         if (nextOpen.code == 0) {
             openHoldsAlias = true;
             loaded = file_;
+            if (onOpen) onOpen(parent_);
         }
         return nextOpen;
+    }
+    std::int32_t PositionMs() override {
+        Log("PositionMs");
+        return position;
+    }
+    OpenResult ReopenAt(std::int32_t ms, bool paused) override {
+        Log("ReopenAt " + std::to_string(ms) + (paused ? " paused" : ""));
+        openHoldsAlias = false;
+        if (nextOpen.code == 0) {
+            openHoldsAlias = true;
+            loaded = file_;
+            if (onOpen) onOpen(parent_);
+        }
+        return nextOpen;
+    }
+    void PutWindow(std::int32_t w, std::int32_t h) override {
+        Log("PutWindow " + std::to_string(w) + " " + std::to_string(h));
+    }
+    void PutDestination(std::int32_t w, std::int32_t h) override {
+        Log("PutDestination " + std::to_string(w) + " " + std::to_string(h));
     }
     void FForward(std::int32_t n) override { Log("FForward " + std::to_string(n)); }
     void FRewind(std::int32_t n) override { Log("FRewind " + std::to_string(n)); }
@@ -156,12 +179,10 @@ class FakeUi final : public ShellUi {
 public:
     explicit FakeUi(Journal& j) : j_(j) {}
     bool otherInstance = false;
-    Hwnd desktop = 0x10010;
     std::intptr_t icon = 0x777;
     Hwnd banner = 0x4242;
 
     bool AnotherInstanceRunning() override { return Log("instance check"), otherInstance; }
-    Hwnd FindDesktopWindow() override { return Log("find desktop"), desktop; }
     void SetupMenuStyle() override { Log("menu style"); }
     void InstallMainWindowProc() override { Log("install proc"); }
     void RemoveMainWindowProc() override { Log("remove proc"); }

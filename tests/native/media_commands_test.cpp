@@ -171,6 +171,41 @@ TEST_F(MediaTest, PlayOpensPlacesSeeksAndPlays) {
     EXPECT_EQ(mci.log.at(4).command, "seek MYPLAYER to 0");
 }
 
+// A film moved to a new desktop window: closed, opened there, and played on from
+// where it was ("play from": Wine's driver refuses a seek before the first play);
+// from the start when that position is refused; paused again when it was.
+TEST_F(MediaTest, ReopenOnAnotherWindowCarriesOnFromThePosition) {
+    sys.short_paths[kLongPath] = kShortPath;
+    sys.window_rects[kDesktop] = Rect{0, 0, 1280, 1024};
+    player.SetFilename(kLongPath);
+    player.SethwndParent(kDesktop);
+    mci.On(Padded(kOpenCommand), "");
+    mci.On("play MYPLAYER from 4200", "");
+    EXPECT_EQ(player.ReopenAt(4200, true).code, 0u);
+    const std::vector<std::string> sent = {"close MYPLAYER",
+                                           Padded(kOpenCommand),
+                                           "set MYPLAYER time format milliseconds",
+                                           "status MYPLAYER length",
+                                           "put MYPLAYER window at 0 0 1280 1024",
+                                           "play MYPLAYER from 4200",
+                                           "pause MYPLAYER wait"};
+    EXPECT_EQ(mci.Commands(), sent);
+    ExpectBufferConventions();
+
+    mci.Clear();
+    mci.On("play MYPLAYER from 9900", "", 282);  // past the end, say
+    player.ReopenAt(9900, false);
+    const auto tail = mci.Commands();
+    ASSERT_EQ(tail.size(), 7u);
+    EXPECT_EQ(tail[5], "play MYPLAYER from 9900");
+    EXPECT_EQ(tail[6], "play MYPLAYER");
+
+    mci.Clear();
+    mci.On(Padded(kOpenCommand), "", 275);  // the file went meanwhile
+    EXPECT_EQ(player.ReopenAt(4200, false).code, 275u);
+    EXPECT_EQ(mci.Commands().size(), 4u) << "nothing is placed or played after a failed open";
+}
+
 TEST_F(MediaTest, PlayOnALoadedAliasRestartsTheFilmAndReportsTheOpenError) {
     sys.short_paths[kLongPath] = kShortPath;
     player.SetFilename(kLongPath);

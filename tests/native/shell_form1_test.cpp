@@ -6,10 +6,12 @@
 #include <algorithm>
 #include <limits>
 #include "base/Report.h"
+#include "desktop/DesktopLayer.h"
 #include "desktop/DesktopMod.h"
 #include "desktop/RegistryMod.h"
 #include "fakes/FakeRegistry.h"
 #include "fakes/FakeSystemSettings.h"
+#include "fakes/FakeWindowTree.h"
 #include "fakes/ShellFakes.h"
 #include "shell/Form1.h"
 
@@ -36,19 +38,34 @@ struct ShellRig {
     fake::FakeDialog dialog{j};
     fake::FakeHotkeyApi hotkeyApi{j};
     HOTKEYmod hotkeys{hotkeyApi};
-    Form1 form{Form1Parts{media, registry, desktop, tray, timer, menu, ui, dialog, hotkeys}};
+    fake::FakeWindowTree tree;
+    fake::FakeDesktopHost host{tree};
+    DesktopLayer layer{tree, host};
+    Hwnd progman = tree.Add(0, "Progman", "Program Manager");
+    Form1 form{Form1Parts{media, registry, desktop, tray, timer, menu, ui, dialog, hotkeys, layer}};
+
+    ShellRig() {
+        // Each open gives the film a window of Mevra's own on its parent.
+        media.onOpen = [this](Hwnd parent) {
+            for (Hwnd h : tree.Children(parent))
+                if (tree.Get(h)->own) tree.Remove(h);
+            tree.Add(parent, "MCIQTZ_Window", "", {320, 240}, true);
+        };
+    }
 };
+
+// A wallpaper to save and give back, and the keys the settings live under.
+void AddUserDesktop(ShellRig& r) {
+    r.reg.PutString(kHkeyCurrentUser, "Control Panel\\Desktop", "Wallpaper", "C:\\pic.bmp");
+    r.reg.PutString(kHkeyCurrentUser, "Control Panel\\Desktop", "WallpaperStyle", "2");
+    r.reg.AddKey(kHkeyClassesRoot, "lnkfile");
+    r.reg.AddKey(kHkeyClassesRoot, "piffile");
+    r.reg.AddKey(kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon");
+}
 
 class Form1Test : public ::testing::Test, public ShellRig {
 protected:
-    Form1Test() {
-        // A wallpaper to save and give back.
-        reg.PutString(kHkeyCurrentUser, "Control Panel\\Desktop", "Wallpaper", "C:\\pic.bmp");
-        reg.PutString(kHkeyCurrentUser, "Control Panel\\Desktop", "WallpaperStyle", "2");
-        reg.AddKey(kHkeyClassesRoot, "lnkfile");
-        reg.AddKey(kHkeyClassesRoot, "piffile");
-        reg.AddKey(kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon");
-    }
+    Form1Test() { AddUserDesktop(*this); }
 
     void Start() {
         ASSERT_TRUE(form.Form_Initialize());
@@ -109,13 +126,13 @@ TEST_F(Form1Test, LoadRunsItsStepsInOrder) {
     j.clear();
     form.Form_Load(kSelf);
     const fake::Journal expected{
-        "ui: find desktop", "media: hwndParent 65552", "ui: menu style", "tray: add",
+        "media: hwndParent 256", "ui: menu style", "tray: add",
         "tray: modify Mevratop", "tray: sleep 1000", "tray: modify ", "dialog: preview",
         "ui: install proc", "hotkey: register 1", "hotkey: register 2", "hotkey: register 3",
         "hotkey: register 4", "hotkey: register 5", "hotkey: register 6", "hotkey: register 7",
         "hotkey: register 8", "hotkey: register 9", "menu: check 4 on", "menu: check 6 off"};
     EXPECT_EQ(j, expected);
-    EXPECT_EQ(form.m_hwndDesktop, ui.desktop);
+    EXPECT_EQ(form.m_hwndDesktop, progman);
     EXPECT_EQ(dialog.preview, ui.banner);
     EXPECT_EQ(dialog.previewLeft, 6);
     EXPECT_EQ(dialog.previewTop, 247);
@@ -125,7 +142,7 @@ TEST_F(Form1Test, LoadRunsItsStepsInOrder) {
 }
 
 TEST_F(Form1Test, LoadGoesOnWithoutADesktopWindow) {
-    ui.desktop = 0;
+    tree.Remove(progman);
     Start();
     EXPECT_EQ(form.m_hwndDesktop, 0);
     EXPECT_EQ(media.hwndParent(), 0);
@@ -210,7 +227,7 @@ TEST_F(Form1Test, OpenAcceptedPlaysTheFilm) {
     EXPECT_EQ(dialog.title, "  OPEN MEDIA FILE");
     EXPECT_EQ(dialog.owner, kSelf);
     const fake::Journal expected{"timer: stop", "dialog: show", "media: Filename C:\\Films\\clip.avi",
-                                 "ui: repaint", "media: PlayMEDIAFILE 0", "tray: modify clip.avi",
+                                 "ui: repaint", "media: hwndParent 256", "media: PlayMEDIAFILE 0", "tray: modify clip.avi",
                                  "tray: sleep 1500", "tray: modify ", "timer: start 500"};
     EXPECT_EQ(j, expected);
     EXPECT_TRUE(form.m_blnPlaying);
@@ -228,7 +245,7 @@ TEST_F(Form1Test, OpenThenCancelWhilePlayingRestartsTheSameFile) {
     const fake::Journal expected{
         "timer: stop", "media: setCommand 1", "media: setCommand 5", "timer: stop",
         "dialog: show", "media: Filename C:\\Films\\clip.avi", "ui: repaint",
-        "media: PlayMEDIAFILE 0", "tray: modify clip.avi", "tray: sleep 1500", "tray: modify ",
+        "media: hwndParent 256", "media: PlayMEDIAFILE 0", "tray: modify clip.avi", "tray: sleep 1500", "tray: modify ",
         "timer: start 500"};
     EXPECT_EQ(j, expected);
     EXPECT_EQ(form.filmname, kFilm);
@@ -304,7 +321,7 @@ TEST_F(Form1Test, PauseStopPlayStartsFromTheBeginning) {
     j.clear();
     form.mnuPlay_Click();
     EXPECT_EQ(Only("media: "), (fake::Journal{"media: Filename C:\\Films\\clip.avi",
-                                              "media: PlayMEDIAFILE 0"}));
+                                              "media: hwndParent 256", "media: PlayMEDIAFILE 0"}));
     EXPECT_TRUE(timer.on);
 }
 
@@ -511,25 +528,114 @@ TEST_F(Form1Test, NotificationsWhileBusyAreIgnored) {
     EXPECT_EQ(form.m_lngTrayMessage, static_cast<std::int32_t>(kWmLButtonUp));
 }
 
-TEST_F(Form1Test, ExplorerRestartAddsTheIconAndFindsTheNewDesktop) {
+// A film plays on the desktop (hidden with Hide Desktop, paused or not) when the
+// desktop changes under it; what Mevra then sends the player, and whether the
+// Hide Desktop toggle starts over. "NEW" stands for the new desktop window.
+TEST_F(Form1Test, DesktopChangesUnderAPlayingFilm) {
+    using Rig = ShellRig;
+    auto nothing = [](Rig&) {};
+    auto restart = [](Rig& r) {
+        r.tree.Remove(r.progman);
+        r.progman = r.tree.Add(0, "Progman", "Program Manager");
+    };
+    auto tick = [](Rig& r) { r.form.tmrLoop_Timer(); };
+    auto taskbar = [](Rig& r) { r.form.OnTaskbarCreated(); };
+    struct Case {
+        const char* name;
+        bool paused;
+        std::function<void(Rig&)> change, event;
+        fake::Journal sent;  // the player's part of the journal
+        bool toggleReset;
+    };
+    const Case cases[] = {
+        {"Explorer announces itself, same desktop, paused", true, nothing, taskbar, {}, false},
+        {"a tick, same desktop", false, nothing, tick, {"media: THE_ENDOFSONG 0"}, false},
+        {"resized", false, [](Rig& r) { r.tree.Get(r.progman)->size = {1280, 1024}; },
+         [](Rig& r) { r.form.OnDisplayChange(); }, {"media: PutWindow 1280 1024"}, false},
+        {"gone", false, [](Rig& r) { r.tree.Remove(r.progman); }, tick,
+         {"media: THE_ENDOFSONG 0"}, false},
+        {"gone, back on a later tick", false, [](Rig& r) { r.tree.Remove(r.progman); },
+         [&](Rig& r) {
+             tick(r);
+             r.progman = r.tree.Add(0, "Progman", "Program Manager");
+             tick(r);
+         },
+         {"media: THE_ENDOFSONG 0", "media: PositionMs", "media: hwndParent NEW",
+          "media: ReopenAt 4200", "media: THE_ENDOFSONG 0"},
+         true},
+        {"gone while the film ends and Loop restarts it, back with Explorer", false,
+         [](Rig& r) { r.tree.Remove(r.progman); },
+         [&](Rig& r) {
+             tick(r);
+             r.media.endAnswers = {true};
+             tick(r);
+             r.progman = r.tree.Add(0, "Progman", "Program Manager");
+             taskbar(r);
+         },
+         {"media: THE_ENDOFSONG 0", "media: THE_ENDOFSONG 0", "media: Filename C:\\Films\\clip.avi",
+          "media: hwndParent OLD", "media: PlayMEDIAFILE 0", "media: PositionMs",
+          "media: hwndParent NEW", "media: ReopenAt 4200"},
+         true},
+        {"replaced, playing", false, restart, taskbar,
+         {"media: PositionMs", "media: hwndParent NEW", "media: ReopenAt 4200"}, true},
+        {"replaced, paused", true, restart, [](Rig& r) { r.form.OnResume(); },
+         {"media: PositionMs", "media: hwndParent NEW", "media: ReopenAt 4200 paused"}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig r;
+        AddUserDesktop(r);
+        ASSERT_TRUE(r.form.Form_Initialize());
+        r.form.Form_Load(kSelf);
+        r.dialog.choices.push_back(std::string(kFilm));
+        r.form.mnuFName_Click();
+        if (c.paused) r.form.mnuPause_Click();
+        r.form.mnuHD_Click();
+        r.media.position = 4200;
+        const Hwnd old = r.progman;
+        const std::size_t wallpapers = r.sys.wallpapers.size();
+        c.change(r);
+        r.j.clear();
+        c.event(r);
+
+        fake::Journal sent;
+        for (const std::string& e : r.j)
+            if (e.rfind("media: ", 0) == 0) sent.push_back(e);
+        fake::Journal expected = c.sent;
+        for (std::string& e : expected)
+            if (e == "media: hwndParent NEW") e = "media: hwndParent " + std::to_string(r.progman);
+            else if (e == "media: hwndParent OLD") e = "media: hwndParent " + std::to_string(old);
+        EXPECT_EQ(sent, expected);
+        EXPECT_EQ(r.media.hwndParent(), r.progman);
+        EXPECT_TRUE(r.timer.on);
+        EXPECT_TRUE(r.form.m_blnPlaying);
+        EXPECT_EQ(r.form.m_blnPaused, c.paused);
+        EXPECT_EQ(r.sys.wallpapers.size(), wallpapers) << "the wallpaper came back meanwhile";
+        EXPECT_EQ(r.form.m_blnDesktopHidden, !c.toggleReset);
+        EXPECT_EQ(r.form.Checked(MenuItem::mnuHD), !c.toggleReset);
+        EXPECT_EQ(r.form.m_hwndDesktop, r.progman);
+    }
+}
+
+TEST_F(Form1Test, ShellThatNeverComesBackLeavesTheFilmOnAHostOfItsOwn) {
     Start();
     Open(std::string(kFilm));
-    form.mnuHD_Click();
-    ui.desktop = 0x20020;
+    media.position = 1500;
+    tree.Remove(progman);
+    for (int i = 1; i < kShellReturnChecks; ++i) form.tmrLoop_Timer();
+    EXPECT_EQ(host.created, 0) << "no waiting for the shell";
     j.clear();
-    form.OnTaskbarCreated();
-    EXPECT_EQ(j.front(), "tray: add");
-    EXPECT_EQ(form.m_hwndDesktop, 0x20020);
-    EXPECT_EQ(media.hwndParent(), 0x20020);
-    // The running film is reopened on the new desktop window.
-    EXPECT_EQ(Only("media: setCommand"), (fake::Journal{"media: setCommand 1", "media: setCommand 5"}));
-    EXPECT_EQ(Count("media: PlayMEDIAFILE 0"), 1u);
-    EXPECT_TRUE(timer.on);
-    EXPECT_EQ(Applied(), "");  // given back, then cleared again for the reopened film
-    EXPECT_TRUE(registry.WallpaperCleared);
-    // The new desktop window is shown: the toggle starts over.
-    EXPECT_FALSE(form.m_blnDesktopHidden);
-    EXPECT_FALSE(form.Checked(MenuItem::mnuHD));
+    form.tmrLoop_Timer();
+    const Hwnd own = host.Window();
+    ASSERT_NE(own, 0);
+    EXPECT_EQ(Only("media: "),
+              (fake::Journal{"media: PositionMs", "media: hwndParent " + std::to_string(own),
+                             "media: ReopenAt 1500", "media: PutDestination 1024 740",
+                             "media: THE_ENDOFSONG 0"}));
+    EXPECT_EQ(form.m_hwndDesktop, own);
+    form.mnuStop_Click();
+    EXPECT_EQ(host.Window(), 0);
+    EXPECT_EQ(Applied(), "C:\\pic.bmp");
 }
 
 TEST_F(Form1Test, ExplorerRestartWithNoFilmRunningOnlyReconnects) {
@@ -553,7 +659,7 @@ TEST_F(Form1Test, HideDesktopTwiceHidesThenShows) {
     form.mnuHD_Click();
     EXPECT_FALSE(menu.checked[MenuItem::mnuHD]);
     ASSERT_EQ(sys.shows.size(), 2u);
-    EXPECT_EQ(sys.shows[0].window, ui.desktop);
+    EXPECT_EQ(sys.shows[0].window, progman);
     EXPECT_EQ(sys.shows[0].command, kSwHide);
     EXPECT_EQ(sys.shows[1].command, kSwShow);
 }

@@ -3,6 +3,16 @@
 //
 //   probe.exe windows              top-level windows: hwnd, pid, visible, class, title
 //   probe.exe tree                 the "Program Manager" window and its children
+//   probe.exe layers               every top-level window, top first, each followed by its
+//                                  descendants: z-order neighbours, styles, rectangles
+//   probe.exe send HWND MSG [WP [LP]]  sends a message and prints the answer
+//   probe.exe resume HWND          the power messages Windows sends around a sleep
+//   probe.exe unlock HWND          the session messages around a lock and unlock
+//   probe.exe standin CMD [W H] [--await-film MS]  drives the stand-in desktop:
+//                                  destroy-worker, create-worker, resize W H, icons 0|1;
+//                                  then, if asked, waits as await-film does
+//   probe.exe await-film MS        waits until the film's window is where the desktop's
+//                                  layout wants it; prints the milliseconds it took
 //   probe.exe gui PID              GDI and USER object counts of a process (see Gui below)
 //   probe.exe tray HWND            whether a tray icon (uID 1) of that window exists
 //   probe.exe post HWND MSG [WP [LP]]  posts a message (numbers in decimal or 0x hex)
@@ -61,6 +71,32 @@ BOOL CALLBACK EachMenu(HWND h, LPARAM) {
 BOOL CALLBACK EachChild(HWND h, LPARAM) {
     PrintWindow("child", h);
     return TRUE;
+}
+
+unsigned long Id(HWND h) { return static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(h)); }
+
+// One line per window, descendants after their parent, siblings in z-order (top first).
+void PrintLayers(HWND first, int depth) {
+    for (HWND h = first; h; h = GetWindow(h, GW_HWNDNEXT)) {
+        char cls[128] = {}, title[256] = {};
+        GetClassNameA(h, cls, sizeof(cls));
+        GetWindowTextA(h, title, sizeof(title));
+        DWORD pid = 0;
+        GetWindowThreadProcessId(h, &pid);
+        HWND parent = GetAncestor(h, GA_PARENT);
+        if (parent == GetDesktopWindow()) parent = nullptr;
+        RECT r = {}, c = {};
+        GetWindowRect(h, &r);
+        GetClientRect(h, &c);
+        std::printf("win depth=%d hwnd=%lu pid=%lu parent=%lu owner=%lu prev=%lu next=%lu visible=%d "
+                    "style=0x%08lx exstyle=0x%08lx rect=%ld,%ld,%ld,%ld client=%ld,%ld class=%s title=%s\n",
+                    depth, Id(h), static_cast<unsigned long>(pid), Id(parent), Id(GetWindow(h, GW_OWNER)),
+                    Id(GetWindow(h, GW_HWNDPREV)), Id(GetWindow(h, GW_HWNDNEXT)), IsWindowVisible(h) ? 1 : 0,
+                    static_cast<unsigned long>(GetWindowLongA(h, GWL_STYLE)),
+                    static_cast<unsigned long>(GetWindowLongA(h, GWL_EXSTYLE)), r.left, r.top, r.right,
+                    r.bottom, c.right, c.bottom, cls, title);
+        PrintLayers(GetWindow(h, GW_CHILD), depth + 1);
+    }
 }
 
 ULONG_PTR Number(const char* s) { return static_cast<ULONG_PTR>(std::strtoull(s, nullptr, 0)); }
@@ -277,6 +313,92 @@ int Hold(UINT mods, UINT vk, DWORD seconds) {
     return held ? 0 : 1;
 }
 
+LRESULT Send(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(h, msg, wp, lp, SMTO_NORMAL, 10000, &answer)) {
+        std::printf("failed msg=0x%x wp=%lu\n", msg, static_cast<unsigned long>(wp));
+        return -1;
+    }
+    std::printf("sent msg=0x%x wp=%lu answer=%lu\n", msg, static_cast<unsigned long>(wp),
+                static_cast<unsigned long>(answer));
+    return static_cast<LRESULT>(answer);
+}
+
+// What Windows sends a top-level window around a sleep: suspend, then both resume notices.
+int Resume(HWND h) {
+    constexpr WPARAM kSuspend = 4, kResumeSuspend = 7, kResumeAutomatic = 0x12;  // PBT_APM...
+    if (Send(h, WM_POWERBROADCAST, kSuspend, 0) < 0) return 1;
+    Sleep(1000);
+    return Send(h, WM_POWERBROADCAST, kResumeAutomatic, 0) < 0 ||
+           Send(h, WM_POWERBROADCAST, kResumeSuspend, 0) < 0;
+}
+
+// What a window registered for session notices gets around a lock and unlock.
+int Unlock(HWND h) {
+    constexpr UINT kSessionChange = 0x02B1;         // WM_WTSSESSION_CHANGE
+    constexpr WPARAM kLock = 7, kUnlock = 8;         // WTS_SESSION_LOCK, WTS_SESSION_UNLOCK
+    DWORD session = 0;
+    ProcessIdToSessionId(GetCurrentProcessId(), &session);
+    if (Send(h, kSessionChange, kLock, session) < 0) return 1;
+    Sleep(1000);
+    return Send(h, kSessionChange, kUnlock, session) < 0;
+}
+
+HWND Child(HWND parent, const char* cls) { return FindWindowExA(parent, nullptr, cls, nullptr); }
+
+// The film's window (Wine's MCI class) where the layout of the desktop, read from its
+// window tree, wants it: raised, between Progman's icon view and its WorkerW; classic, in
+// the WorkerW after the one holding the icon view; plain, in Progman.
+bool FilmInPlace() {
+    constexpr char kFilm[] = "MCIQTZ_Window";
+    HWND progman = FindWindowA("Progman", nullptr);
+    if (!progman) return false;
+    HWND view = Child(progman, "SHELLDLL_DefView"), worker = Child(progman, "WorkerW");
+    if (view && worker) {
+        HWND film = Child(progman, kFilm);
+        return film && GetWindow(film, GW_HWNDPREV) == view && GetWindow(film, GW_HWNDNEXT) == worker;
+    }
+    if (view) return Child(progman, kFilm) != nullptr;
+    for (HWND w = FindWindowExA(nullptr, nullptr, "WorkerW", nullptr); w;
+         w = FindWindowExA(nullptr, w, "WorkerW", nullptr))
+        if (Child(w, "SHELLDLL_DefView")) {
+            HWND layer = FindWindowExA(nullptr, w, "WorkerW", nullptr);
+            return layer && Child(layer, kFilm);
+        }
+    return Child(progman, kFilm) != nullptr;
+}
+
+int AwaitFilm(DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!FilmInPlace()) {
+        if (GetTickCount() - start > timeoutMs) {
+            std::printf("in_place_ms=none\n");
+            return 1;
+        }
+        Sleep(kPollMs);
+    }
+    std::printf("in_place_ms=%lu\n", static_cast<unsigned long>(GetTickCount() - start));
+    return 0;
+}
+
+int Standin(int argc, char** argv) {
+    const UINT msg = RegisterWindowMessageA("MevraStandinCommand");
+    HWND desk = FindWindowA("Progman", nullptr);
+    if (!desk) { std::printf("no desktop\n"); return 1; }
+    const char* cmd = argv[2];
+    WPARAM code = 0;
+    LPARAM arg = 0;
+    if (!std::strcmp(cmd, "destroy-worker")) code = 1;
+    else if (!std::strcmp(cmd, "create-worker")) code = 2;
+    else if (!std::strcmp(cmd, "resize") && argc > 4) code = 3, arg = MAKELPARAM(std::atoi(argv[3]), std::atoi(argv[4]));
+    else if (!std::strcmp(cmd, "icons") && argc > 3) code = 4, arg = std::atoi(argv[3]);
+    else return 2;
+    if (Send(desk, msg, code, arg) < 0) return 1;
+    std::fflush(stdout);
+    const bool await = argc > 2 && !std::strcmp(argv[argc - 2], "--await-film");
+    return await ? AwaitFilm(static_cast<DWORD>(Number(argv[argc - 1]))) : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -297,6 +419,19 @@ int main(int argc, char** argv) {
         EnumChildWindows(desk, EachChild, 0);
         return 0;
     }
+    if (!std::strcmp(cmd, "layers")) {
+        PrintLayers(GetTopWindow(nullptr), 0);
+        return 0;
+    }
+    if (!std::strcmp(cmd, "send") && argc > 3) {
+        WPARAM wp = argc > 4 ? Number(argv[4]) : 0;
+        LPARAM lp = argc > 5 ? static_cast<LPARAM>(Number(argv[5])) : 0;
+        return Send(reinterpret_cast<HWND>(Number(argv[2])), static_cast<UINT>(Number(argv[3])), wp, lp) < 0;
+    }
+    if (!std::strcmp(cmd, "resume") && argc > 2) return Resume(reinterpret_cast<HWND>(Number(argv[2])));
+    if (!std::strcmp(cmd, "unlock") && argc > 2) return Unlock(reinterpret_cast<HWND>(Number(argv[2])));
+    if (!std::strcmp(cmd, "standin") && argc > 2) return Standin(argc, argv);
+    if (!std::strcmp(cmd, "await-film") && argc > 2) return AwaitFilm(static_cast<DWORD>(Number(argv[2])));
     if (!std::strcmp(cmd, "gui") && argc > 2) return Gui(static_cast<DWORD>(Number(argv[2])));
     if (!std::strcmp(cmd, "tray") && argc > 2) {
         NOTIFYICONDATAA nid = {};

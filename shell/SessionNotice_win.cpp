@@ -1,0 +1,60 @@
+#include "shell/SessionNotice_win.h"
+
+#include <string>
+#include <utility>
+
+namespace mevra {
+namespace {
+
+constexpr DWORD kNotifyForThisSession = 0;  // NOTIFY_FOR_THIS_SESSION
+using RegisterFn = BOOL(WINAPI*)(HWND, DWORD);
+using UnregisterFn = BOOL(WINAPI*)(HWND);
+
+template <typename F>
+F Function(HMODULE dll, const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
+}
+
+}  // namespace
+
+SessionNotice::SessionNotice(HWND hwnd) {
+    HMODULE dll = LoadLibraryA("wtsapi32.dll");
+    if (!dll) {
+        OutputDebugStringA("Mevra: no wtsapi32: unlocks are not watched");
+        return;
+    }
+    const auto reg = Function<RegisterFn>(dll, "WTSRegisterSessionNotification");
+    if (!reg || !reg(hwnd, kNotifyForThisSession)) {
+        OutputDebugStringA(("Mevra: WTSRegisterSessionNotification failed: " +
+                            std::to_string(GetLastError())).c_str());
+        FreeLibrary(dll);
+        return;
+    }
+    hwnd_ = hwnd;
+    dll_ = dll;
+}
+
+SessionNotice::~SessionNotice() { Reset(); }
+
+SessionNotice::SessionNotice(SessionNotice&& o) noexcept
+    : hwnd_(std::exchange(o.hwnd_, nullptr)), dll_(std::exchange(o.dll_, nullptr)) {}
+
+SessionNotice& SessionNotice::operator=(SessionNotice&& o) noexcept {
+    if (this != &o) {
+        Reset();
+        hwnd_ = std::exchange(o.hwnd_, nullptr);
+        dll_ = std::exchange(o.dll_, nullptr);
+    }
+    return *this;
+}
+
+void SessionNotice::Reset() {
+    if (!dll_) return;
+    if (const auto unreg = Function<UnregisterFn>(dll_, "WTSUnRegisterSessionNotification"))
+        unreg(hwnd_);
+    FreeLibrary(dll_);
+    dll_ = nullptr;
+    hwnd_ = nullptr;
+}
+
+}  // namespace mevra
