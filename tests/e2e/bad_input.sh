@@ -2,7 +2,9 @@
 # dialog (or played again with Ctrl+P when the file changes after the dialog). After each:
 # Mevra answers, no open is retried, the wallpaper values are byte for byte the user's,
 # the film's device is closed, and a balloon named the file. Prints, per input, the open's
-# MCI result, the balloon and the time from the choice to the wallpaper being back.
+# MCI result, the balloon and the time from the choice (Return in the dialog, or Ctrl+P) to
+# the wallpaper being back; a film that does open is stopped first, so its time includes
+# a second of playing and the Stop.
 source "$(dirname "$0")/lib.bash"
 source "$(dirname "$0")/soak_lib.bash"
 
@@ -23,13 +25,15 @@ no_dialog() { ! has_window_title 'OPEN MEDIA FILE'; }
 desk_back() { [ "$(desk_raw)" = "$original" ]; }
 balloon_after() { [ "$(balloons)" -gt "$1" ]; }
 
-# choose WINDOWS_PATH: the path typed into the open dialog, then Return.
+# choose WINDOWS_PATH: the path typed into the open dialog, then Return (at T_CHOSEN).
 choose() {
   focus_desktop
   hk ctrl+o
   wait_until 20 has_window_title 'OPEN MEDIA FILE' || fail "Ctrl+O did not open the dialog"
   sleep 0.8
-  type_text "$1"
+  xdotool type --delay 15 "$1"
+  sleep 0.3
+  T_CHOSEN=$(now_ms)
   hk Return
   wait_until 20 no_dialog || fail "the dialog did not take '$1'"
 }
@@ -51,7 +55,7 @@ settle() {
   wait_until 20 desk_back || fail "$name: wallpaper values '$(desk_raw)', the user's were '$original'"
   local took=$(($(now_ms) - t0))
   local o1; o1=$(opens)
-  sleep 2.5   # a retry would come within a few loop ticks
+  sleep 1.5   # a retry would come within a loop tick or two
   [ "$(opens)" = "$o1" ] || fail "$name: the open was tried again ($(opens) opens, $o1 before)"
   local answer; answer=$(probe answer "$MEVRA_HWND")
   [ "${answer#answer=}" != none ] && [ "${answer#answer=}" -lt 1000 ] || fail "$name: Mevra does not answer: $answer"
@@ -63,9 +67,9 @@ settle() {
 }
 # A file chosen as it is.
 try_file() {  # try_file NAME WINDOWS_PATH
-  local b0 o0 t0; b0=$(balloons); o0=$(opens); t0=$(now_ms)
+  local b0 o0; b0=$(balloons); o0=$(opens)
   choose "$2"
-  settle "$1" "$b0" "$o0" "$t0"
+  settle "$1" "$b0" "$o0" "$T_CHOSEN"
 }
 # A good film chosen (it plays), stopped, then spoilt by CHANGE and played again with Ctrl+P.
 try_after_change() {  # try_after_change NAME WINDOWS_PATH CHANGE...
