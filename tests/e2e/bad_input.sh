@@ -25,13 +25,18 @@ no_dialog() { ! has_window_title 'OPEN MEDIA FILE'; }
 desk_back() { [ "$(desk_raw)" = "$original" ]; }
 balloon_after() { [ "$(balloons)" -gt "$1" ]; }
 
-# choose WINDOWS_PATH: the path typed into the open dialog, then Return (at T_CHOSEN).
+# choose WINDOWS_PATH [SLOW_TAIL]: the path typed into the open dialog, then Return (at
+# T_CHOSEN). SLOW_TAIL, typed after the path and slowly, holds the characters that are not
+# on the keyboard map: xdotool maps each to a spare key first, which Wine must see.
 choose() {
   focus_desktop
   hk ctrl+o
   wait_until 20 has_window_title 'OPEN MEDIA FILE' || fail "Ctrl+O did not open the dialog"
   sleep 0.8
-  xdotool type --delay 15 "$1"
+  # Long paths typed quicker; characters outside the keymap need the slower pace.
+  local delay=25; [ ${#1} -gt 150 ] && delay=15
+  xdotool type --delay "$delay" "$1"
+  [ -n "${2:-}" ] && { sleep 0.5; xdotool type --delay 250 "$2"; }
   sleep 0.3
   T_CHOSEN=$(now_ms)
   hk Return
@@ -55,7 +60,7 @@ settle() {
   wait_until 20 desk_back || fail "$name: wallpaper values '$(desk_raw)', the user's were '$original'"
   local took=$(($(now_ms) - t0))
   local o1; o1=$(opens)
-  sleep 1.5   # a retry would come within a loop tick or two
+  sleep 1.2   # a retry would come within a loop tick or two
   [ "$(opens)" = "$o1" ] || fail "$name: the open was tried again ($(opens) opens, $o1 before)"
   local answer; answer=$(probe answer "$MEVRA_HWND")
   [ "${answer#answer=}" != none ] && [ "${answer#answer=}" -lt 1000 ] || fail "$name: Mevra does not answer: $answer"
@@ -66,9 +71,9 @@ settle() {
   note "${RESULTS[-1]}"
 }
 # A file chosen as it is.
-try_file() {  # try_file NAME WINDOWS_PATH
+try_file() {  # try_file NAME WINDOWS_PATH [SLOW_TAIL]
   local b0 o0; b0=$(balloons); o0=$(opens)
-  choose "$2"
+  choose "$2" "${3:-}"
   settle "$1" "$b0" "$o0" "$T_CHOSEN"
 }
 # A good film chosen (it plays), stopped, then spoilt by CHANGE and played again with Ctrl+P.
@@ -102,8 +107,8 @@ long=$bad; while [ ${#long} -lt 200 ]; do long="$long/a-rather-long-folder-name"
 mkdir -p "$long"
 long="$long/$(printf 'f%.0s' $(seq $((252 - 2 - ${#long} - 1 - 4)))).avi"
 cp "$E2E_FILMS/clip.avi" "$long"
-intl="$bad/Фильм 映画.avi"
-cp "$E2E_FILMS/clip.avi" "$intl"
+intl_name="Фильм 映画"
+cp "$E2E_FILMS/clip.avi" "$bad/$intl_name.avi"
 
 desktop_up
 soak_mevra_up
@@ -119,7 +124,7 @@ try_file "under 1 s" "$(winpath "$bad/blink.avi")"
 try_file "blanks & % quotes" "$(winpath "$odd")"
 try_file "path of $((${#long} + 2)) chars" "$(winpath "$long")"
 note "  its open: $(mci_log | grep '^open ' | grep -v 'Type cdaudio' | tail -n 1)"
-try_file "Cyrillic + Japanese" "$(winpath "$intl")"
+try_file "Cyrillic + Japanese" "$(winpath "$bad")\\" "$intl_name.avi"
 
 cp "$E2E_FILMS/clip.avi" "$bad/gone.avi"
 try_after_change "deleted before Play" "$(winpath "$bad/gone.avi")" rm -f "$bad/gone.avi"
