@@ -35,13 +35,24 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         return previous ? CallWindowProcA(previous, hwnd, msg, wParam, lParam)
                         : DefWindowProcA(hwnd, msg, wParam, lParam);
     }
-    if (hook.form) {
+    // Presses that queued while a command held the thread (a balloon does, for over a
+    // second) collapse into the latest one: otherwise a burst of keys would keep the
+    // program busy long after the user stopped pressing.
+    for (WPARAM id = wParam;;) {
+        if (!hook.form) break;
         // An error must not cross back into Windows; the command simply ends there.
         try {
-            DispatchHotkey(static_cast<std::int32_t>(wParam), *hook.form,
+            DispatchHotkey(static_cast<std::int32_t>(id), *hook.form,
                            hook.hotkeys ? hook.hotkeys->m_objHotkeyMedia : nullptr);
         } catch (const std::exception&) {
         }
+        bool queued = false;
+        MSG later{};
+        while (PeekMessageA(&later, hwnd, WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) {
+            id = later.wParam;
+            queued = true;
+        }
+        if (!queued) break;
     }
     return 0;
 }

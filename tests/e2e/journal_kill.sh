@@ -20,6 +20,7 @@ unix_pid() {
   return 1
 }
 
+reg_del 'HKCU\Software\Mevra' WallpaperJournal
 desktop_up
 soak_mevra_up
 for row in tiled:1:0 centred:0:0 stretched:0:2 absent:-:-; do
