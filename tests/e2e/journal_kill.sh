@@ -1,6 +1,7 @@
 # Mevra killed (kill -9 of its Wine process) while a film plays leaves the wallpaper
 # cleared; the next start puts back, byte for byte, the values the user had and removes
 # its journal. One round per wallpaper: tiled, centred, stretched, and no values at all.
+# Then a session end (WM_QUERYENDSESSION) while a film plays gives everything back too.
 source "$(dirname "$0")/lib.bash"
 source "$(dirname "$0")/soak_lib.bash"
 
@@ -54,6 +55,15 @@ for row in tiled:1:0 centred:0:0 stretched:0:2 absent:-:-; do
   grep -a -q 'Mevra: wallpaper journal applied' "$E2E_TRACE" || fail "$style: no trace of the journal applied"
   note "$style: journal $(((${#journal} - 19) / 2)) bytes; killed: ${killed//|/ }; restarted (hotkeys up) in ${mended_ms} ms: values byte-exact (${after//|/ }), journal gone"
 done
+# Logoff or shutdown on the way: the wallpaper comes back and the journal goes at the
+# question, before Windows may end the process.
+open_film clip.avi
+wait_until 10 wallpaper_cleared || fail "the wallpaper was not cleared for the film"
+probe post "$MEVRA_HWND" 0x11 >/dev/null   # WM_QUERYENDSESSION
+wait_until 10 journal_gone || fail "WM_QUERYENDSESSION left the journal: $(journal_raw)"
+[ "$(desk_raw)" = "$before" ] || fail "WM_QUERYENDSESSION did not give the wallpaper back: $(desk_raw)"
+mci_log | tail -n 3 | grep -q '^close MYPLAYER\] -> 0' || fail "WM_QUERYENDSESSION did not close the film"
+note "session end: film closed, values byte-exact, journal gone"
 # Closed as the uninstaller closes it: nothing more changes.
 probe post "$MEVRA_HWND" 0x10 >/dev/null
 wait_until 20 process_gone "$MEVRA_PID" || fail "WM_CLOSE did not end Mevra"
