@@ -37,6 +37,7 @@ struct MemDcTraits     { static void Close(HDC h) { DeleteDC(h); } };
 struct RegKeyTraits    { static void Close(HKEY h) { RegCloseKey(h); } };
 struct IconTraits      { static void Close(HICON h) { DestroyIcon(h); } };
 struct KernelTraits    { static void Close(HANDLE h) { CloseHandle(h); } };
+struct FindTraits      { static void Close(HANDLE h) { FindClose(h); } };
 
 template <typename T>
 using UniqueGdi = UniqueHandle<T, GdiObjectTraits>;  // HFONT, HBRUSH, HPEN, HBITMAP
@@ -48,6 +49,7 @@ using UniqueMemDc = UniqueHandle<HDC, MemDcTraits>;  // from CreateCompatibleDC
 using UniqueRegKey = UniqueHandle<HKEY, RegKeyTraits>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelTraits>;
+using UniqueFind = UniqueHandle<HANDLE, FindTraits>;  // never given INVALID_HANDLE_VALUE
 
 // A DC borrowed from a window with GetDC; given back with ReleaseDC.
 class WindowDc {

@@ -53,6 +53,10 @@ public:
                                   const std::uint8_t* data, std::uint32_t size) = 0;
     // RegDeleteValueA(key, name).
     virtual std::int32_t DeleteValue(Key key, const std::string& name) = 0;
+    // RegQueryInfoKeyA(key, ...): how many subkeys and values the key holds.
+    virtual std::int32_t CountEntries(Key key, std::uint32_t& sub_keys, std::uint32_t& values) = 0;
+    // RegDeleteKeyA(hive, sub_key): refused while the key has subkeys.
+    virtual std::int32_t DeleteKey(std::uint32_t hive, const std::string& sub_key) = 0;
     // RegCloseKey(key).
     virtual std::int32_t CloseKey(Key key) = 0;
 };

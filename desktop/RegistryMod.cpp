@@ -16,6 +16,12 @@ constexpr char kWallpaperStyle[] = "WallpaperStyle";
 constexpr char kTileWallpaper[] = "TileWallpaper";
 constexpr char kOriginalWallpaper[] = "OriginalWallpaper";
 
+// A recorded text value's text, up to its first NUL; "" for other types.
+std::string TextOf(const SavedValue& value) {
+    if (!value.present || (value.type != kRegSz && value.type != kRegExpandSz)) return std::string();
+    const std::string bytes(value.data.begin(), value.data.end());
+    return bytes.substr(0, bytes.find('\0'));
+}
 }  // namespace
 
 RegistryMod::RegistryMod(Registry& registry, SystemSettings& system)
@@ -64,11 +70,29 @@ bool RegistryMod::SetRegString(std::uint32_t hive, const std::string& keyPath,
 void RegistryMod::ManageWallpaper(std::int32_t action) {
     if (action == kWallpaperSaveAndClear) {
         // Saving over a cleared desktop would lose the user's wallpaper.
-        if (!WallpaperCleared) SaveWallpaper();
+        if (!WallpaperCleared) {
+            SaveWallpaper();
+            if (!journal_.Write(savedRecord_))
+                system_.DebugOutput("Mevra: wallpaper journal could not be written");
+        }
         ClearWallpaper();
-    } else if (action == kWallpaperRestore) {
+    } else if (action == kWallpaperRestore && saved_) {
         RestoreWallpaper();
+        journal_.Remove();
     }
+}
+
+void RegistryMod::ApplyLeftoverJournal() {
+    WallpaperRecord record;
+    const JournalState state = journal_.Read(record);
+    if (state == JournalState::None) return;
+    if (state == JournalState::Complete) {
+        RestoreExactly(record, TextOf(record.wallpaper));
+        system_.DebugOutput("Mevra: wallpaper journal applied");
+    } else {
+        system_.DebugOutput("Mevra: wallpaper journal unreadable, removed unapplied");
+    }
+    journal_.Remove();
 }
 
 void RegistryMod::SaveWallpaper() {
@@ -77,6 +101,13 @@ void RegistryMod::SaveWallpaper() {
     savedTile_ = GetRegValue(kHkeyCurrentUser, kDesktopKeyRead, kTileWallpaper);
     savedFallback_ = GetRegValue(kHkeyCurrentUser, kDesktopKeyRead, kOriginalWallpaper);
     if (savedWallpaper_.empty()) savedWallpaper_ = savedFallback_;
+    RegistryKey key = OpenFullAccess(registry_, kHkeyCurrentUser, kDesktopKeyRead);
+    savedRecord_ = WallpaperRecord();
+    if (key) {
+        savedRecord_.wallpaper = ReadSavedValue(registry_, key.get(), kWallpaper);
+        savedRecord_.tile = ReadSavedValue(registry_, key.get(), kTileWallpaper);
+        savedRecord_.style = ReadSavedValue(registry_, key.get(), kWallpaperStyle);
+    }
     saved_ = true;
 }
 
@@ -108,6 +139,14 @@ void RegistryMod::RestoreWallpaper() {
     // user's wallpaper.
     if (!saved_) return;
 
+    // An absent value, or a tiled wallpaper without a style, cannot be written
+    // back as text without changing what the user sees: put back what was stored.
+    const WallpaperRecord& r = savedRecord_;
+    const bool tiled_no_style = savedStyle_.empty() && savedTile_ == "1";
+    if (!r.wallpaper.present || !r.tile.present || !r.style.present || tiled_no_style) {
+        RestoreExactly(r, r.wallpaper.present ? savedWallpaper_ : std::string());
+        return;
+    }
     const bool style_is_number = IsNumberText(savedStyle_);
     const auto style = ToInt16Rounded(style_is_number ? savedStyle_ : std::string("2"));
     if (!style) {
@@ -123,6 +162,26 @@ void RegistryMod::RestoreWallpaper() {
         return;
     }
     ApplyWallpaper(*style, savedWallpaper_);
+}
+
+void RegistryMod::RestoreExactly(const WallpaperRecord& record, const std::string& path) {
+    // Windows reads tile and style when the wallpaper is applied, and writes the
+    // path itself: so tile and style first, the path's own bytes last.
+    PutBack(kTileWallpaper, record.tile);
+    PutBack(kWallpaperStyle, record.style);
+    system_.SetDeskWallpaper(path, kWallpaperFlags);
+    PutBack(kWallpaper, record.wallpaper);
+}
+
+void RegistryMod::PutBack(const char* name, const SavedValue& value) {
+    RegistryKey key = OpenFullAccess(registry_, kHkeyCurrentUser, kDesktopKeyWrite, value.present);
+    if (!key) return;
+    if (!value.present) {
+        registry_.DeleteValue(key.get(), name);
+        return;
+    }
+    registry_.SetValue(key.get(), name, value.type, value.data.data(),
+                       static_cast<std::uint32_t>(value.data.size()));
 }
 
 void RegistryMod::ReadArrowState() {

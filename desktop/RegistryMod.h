@@ -7,6 +7,7 @@
 #include "base/Types.h"
 #include "desktop/Registry.h"
 #include "base/TrimAtNull.h"
+#include "desktop/WallpaperJournal.h"
 
 namespace mevra {
 
@@ -45,8 +46,12 @@ public:
     bool SetRegString(std::uint32_t hive, const std::string& keyPath, const std::string& valueName,
                       const std::string& value);
 
-    // Wallpaper: action is a WallpaperAction; other values do nothing.
+    // Wallpaper: action is a WallpaperAction. Save (into memory and the journal),
+    // then clear; restore, then remove the journal. Other values do nothing.
     void ManageWallpaper(std::int32_t action);
+    // At start-up: a journal left by a run that ended without restoring is put
+    // back exactly and removed; an unreadable one is only removed.
+    void ApplyLeftoverJournal();
     void SaveWallpaper();
     void ClearWallpaper();
     // Writes the tile and style texts for style 0, 1 or 2 (nothing for any
@@ -68,6 +73,10 @@ public:
 
 private:
     void RestoreWallpaper();
+    // Puts the recorded values back as they were stored, deleting the absent ones,
+    // and shows path.
+    void RestoreExactly(const WallpaperRecord& record, const std::string& path);
+    void PutBack(const char* name, const SavedValue& value);
     void ApplyArrowTo(const char* classKey);
 
     Registry& registry_;
@@ -78,6 +87,8 @@ private:
     std::string savedStyle_;
     std::string savedTile_;
     std::string savedFallback_;
+    WallpaperRecord savedRecord_;
+    WallpaperJournal journal_{registry_};
 };
 
 }  // namespace mevra

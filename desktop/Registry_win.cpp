@@ -96,6 +96,22 @@ std::int32_t Win32Registry::DeleteValue(Key key, const std::string& name) {
     return Checked("RegDeleteValueA", name, RegDeleteValueA(h, name.c_str()));
 }
 
+std::int32_t Win32Registry::CountEntries(Key key, std::uint32_t& sub_keys,
+                                         std::uint32_t& values) {
+    HKEY h = Find(key);
+    if (h == nullptr) return ERROR_INVALID_HANDLE;
+    DWORD keys = 0, count = 0;
+    const LONG rc = RegQueryInfoKeyA(h, nullptr, nullptr, nullptr, &keys, nullptr, nullptr,
+                                     &count, nullptr, nullptr, nullptr, nullptr);
+    sub_keys = keys;
+    values = count;
+    return rc;
+}
+
+std::int32_t Win32Registry::DeleteKey(std::uint32_t hive, const std::string& sub_key) {
+    return RegDeleteKeyA(HiveToHkey(hive), sub_key.c_str());
+}
+
 std::int32_t Win32Registry::CloseKey(Key key) {
     auto it = open_.find(key);
     if (it == open_.end()) return ERROR_INVALID_HANDLE;

@@ -33,6 +33,8 @@ public:
     virtual std::uint32_t GetModulePath(char* buffer, std::uint32_t size) = 0;
     // ShowWindow(window, command); the window's previous visibility.
     virtual bool ShowWindow(Hwnd window, std::int32_t command) = 0;
+    // OutputDebugStringA(line): what the desktop features did, for DebugView or Wine's trace.
+    virtual void DebugOutput(const std::string& line) = 0;
 };
 
 // The Windows directory, or "" when Windows cannot give it whole.

@@ -49,4 +49,8 @@ bool Win32SystemSettings::ShowWindow(Hwnd window, std::int32_t command) {
     return ::ShowWindow(ToHwnd(window), command) != FALSE;
 }
 
+void Win32SystemSettings::DebugOutput(const std::string& line) {
+    ::OutputDebugStringA(line.c_str());
+}
+
 }  // namespace mevra

@@ -12,6 +12,7 @@ public:
     std::uint32_t GetWindowsDir(char* buffer, std::uint32_t size) override;
     std::uint32_t GetModulePath(char* buffer, std::uint32_t size) override;
     bool ShowWindow(Hwnd window, std::int32_t command) override;
+    void DebugOutput(const std::string& line) override;
 };
 
 }  // namespace mevra

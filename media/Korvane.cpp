@@ -93,7 +93,7 @@ std::uint32_t KORVANECLASS::SendNoReply(const std::string& command) {
 
 std::string KORVANECLASS::Query(const std::string& command, std::uint32_t buffer_size) {
     std::string reply(buffer_size, '\0');
-    mci_.SendCommand(command, reply.data(), buffer_size);
+    last_query_code_ = mci_.SendCommand(command, reply.data(), buffer_size);
     return reply;
 }
 
@@ -227,13 +227,28 @@ bool KORVANECLASS::THE_ENDOFSONG(std::int32_t form) {
 
 OpenResult KORVANECLASS::OpenMedia(Hwnd lngHWnd, const std::string& AliasName,
                                    const std::string& typeDevice) {
-    std::string command = "open " + Filename() + " type " + typeDevice + " Alias " + AliasName +
-                          " parent " + Num(lngHWnd) + " Style " + Num(kWsChild);
+    const std::string named = "open " + Filename() + " type " + typeDevice + " Alias " +
+                              AliasName + " parent " + Num(lngHWnd);
+    // Cut inside the alias or the parent, the open would load the film under a
+    // name nothing ever closes.
+    abandoned_ = true;
+    if (named.size() > kOpenCommandField) return OpenResult{kOpenNotSent, kPathTooLongText};
+    std::string command = named + " Style " + Num(kWsChild);
     command.resize(kOpenCommandField, ' ');  // pads with blanks or cuts, as the field does
     OpenResult result;
     result.code = SendNoReply(command);
     // Leaves the device counting in milliseconds, which the seek after it needs.
     LENGTHFORMAT(0);
+    if (result.code == 0 && EqualNoCase(AliasName, alias_) && last_query_code_ != 0) {
+        // No length: a device that gives no position either never plays, and the
+        // loop timer would take it for a film at its end, over and over.
+        Query("status " + alias_ + " position");
+        if (last_query_code_ != 0) {
+            SendNoReply("close " + AliasName);
+            return OpenResult{last_query_code_, kNoAnswerText};
+        }
+    }
+    abandoned_ = false;
     result.text = result.code != 0 ? ErrorText(result.code) : kSuccess;
     return result;
 }
@@ -245,6 +260,8 @@ std::string KORVANECLASS::OpenMediaFile(Hwnd parent, const std::string& alias,
 
 OpenResult KORVANECLASS::PlayMEDIAFILE(std::int32_t where) {
     OpenResult opened = OpenMedia(hwndParent(), AliasName(), DeviceType());
+    // Not sent, or closed again: nothing of this film to place or start.
+    if (abandoned_) return opened;
     std::int32_t width = 0, height = 0;
     MoveVideoTo(hwndParent(), 0, 0, width, height, 0);
     const std::int32_t from = CheckedMul32(where, 1000);

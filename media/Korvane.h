@@ -22,6 +22,13 @@ enum StatusInfo : std::int32_t {
     kStatusLengthSeconds = 8,
 };
 
+// PlayMEDIAFILE's own outcomes, which MCI never gives: the open was not sent
+// because the field would cut it inside the alias or parent, or the film opened
+// but answered no status query and was closed again.
+constexpr std::uint32_t kOpenNotSent = 0x10000;
+inline constexpr char kPathTooLongText[] = "the path is too long to open";
+inline constexpr char kNoAnswerText[] = "the film opened but does not answer, so it cannot play";
+
 class KORVANECLASS : public MediaPlayer {
 public:
     // Both adapters must outlive the player. Nothing is sent to MCI here.
@@ -73,6 +80,8 @@ private:
     static constexpr std::uint32_t kStatusReply = 256;  // status replies, filled with NULs
     std::string Query(const std::string& command, std::uint32_t buffer_size = kStatusReply);
     std::string ErrorText(std::uint32_t code);
+    std::uint32_t last_query_code_ = 0;  // the MCI result of the last Query
+    bool abandoned_ = false;             // the last open was not sent, or closed again
 
     MciApi& mci_;
     MediaSystemApi& system_;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/Raii_win.h"
 #include "base/Report.h"
 #include "media/MediaApiWin.h"
 #include "media/MediaPlayer.h"
@@ -15,6 +16,66 @@ static_assert(kMciErrDuplicateAlias == MCIERR_DUPLICATE_ALIAS);
 namespace {
 constexpr int kLocaleTextBuffer = 8;  // LOCALE_SDECIMAL holds at most 4 characters with its NUL
 constexpr char kFallbackSeparator[] = ".";
+constexpr DWORD kWidePathChars = 32768;
+
+std::wstring Widen(const std::string& text) {
+    const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
+    return wide;
+}
+
+// The one name in dir that pattern ('?' for any character) matches; "" for none or several.
+std::wstring OnlyMatch(const std::wstring& dir, const std::wstring& pattern) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE first = ::FindFirstFileW((dir + L"\\" + pattern).c_str(), &found);
+    if (first == INVALID_HANDLE_VALUE) return std::wstring();
+    UniqueFind search(first);
+    std::wstring name = found.cFileName;
+    while (::FindNextFileW(search.get(), &found))
+        if (std::wstring(found.cFileName) != L"." && std::wstring(found.cFileName) != L"..") return std::wstring();
+    return name;
+}
+
+// The ANSI open dialog hands back a '?' for each character outside the code page, a
+// character no file name can hold: the real path is the one the '?'s match.
+std::wstring ResolveLossyPath(const std::string& path) {
+    const std::wstring wide = Widen(path);
+    std::wstring resolved;
+    std::size_t start = 0;
+    while (start <= wide.size()) {
+        std::size_t end = wide.find(L'\\', start);
+        if (end == std::wstring::npos) end = wide.size();
+        std::wstring part = wide.substr(start, end - start);
+        if (part.find(L'?') != std::wstring::npos) {
+            part = OnlyMatch(resolved, part);
+            if (part.empty()) return std::wstring();
+        }
+        resolved += (start == 0 ? L"" : L"\\") + part;
+        start = end + 1;
+    }
+    return resolved;
+}
+
+// GetShortPathNameA's answer for a path found through its wide form: the short name
+// in ANSI, or 0 when it has no short name that the code page can carry.
+std::uint32_t ShortPathOfLossy(const std::string& path, char* buffer, std::uint32_t buffer_size) {
+    const std::wstring wide = ResolveLossyPath(path);
+    if (wide.empty()) return 0;
+    std::wstring shortened(kWidePathChars, L'\0');
+    const DWORD n = ::GetShortPathNameW(wide.c_str(), &shortened[0], kWidePathChars);
+    if (n == 0 || n >= kWidePathChars) return 0;
+    BOOL lossy = FALSE;
+    const int bytes = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, shortened.c_str(), static_cast<int>(n),
+                                            nullptr, 0, nullptr, &lossy);
+    if (bytes <= 0 || lossy) return 0;
+    if (static_cast<std::uint32_t>(bytes) + 1 > buffer_size) return static_cast<std::uint32_t>(bytes) + 1;
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, shortened.c_str(), static_cast<int>(n), buffer, bytes,
+                          nullptr, nullptr);
+    buffer[bytes] = '\0';
+    return static_cast<std::uint32_t>(bytes);
+}
+
 }  // namespace
 
 std::uint32_t Win32MciApi::SendCommand(const std::string& command, char* reply,
@@ -36,7 +97,9 @@ bool Win32MciApi::ErrorString(std::uint32_t code, char* buffer, std::uint32_t bu
 
 std::uint32_t Win32MediaSystemApi::ShortPathName(const std::string& long_path, char* buffer,
                                                     std::uint32_t buffer_size) {
-    return ::GetShortPathNameA(long_path.c_str(), buffer, buffer_size);
+    const std::uint32_t n = ::GetShortPathNameA(long_path.c_str(), buffer, buffer_size);
+    if (n != 0 || long_path.find('?') == std::string::npos) return n;
+    return ShortPathOfLossy(long_path, buffer, buffer_size);
 }
 
 bool Win32MediaSystemApi::WindowRect(Hwnd hwnd, Rect& rect) {

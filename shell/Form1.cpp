@@ -38,6 +38,8 @@ bool Form1::Form_Initialize() {
     m_blnPaused = false;
     m_blnMuted = false;
     p_.registry.WallpaperCleared = false;
+    // A run that died with the wallpaper cleared left its journal: mend that first.
+    Attempt("apply a leftover wallpaper journal", [&] { p_.registry.ApplyLeftoverJournal(); });
     p_.desktop.SetScreenSaverActive(false);
     return true;
 }
@@ -85,6 +87,13 @@ void Form1::Form_Unload() {
         p_.tray.SetTrayIcon(p_.ui.TrayIcon(), kTrayTip, true);
     });
     Attempt("remove the hotkeys", [&] { p_.hotkeys.RemoveHotKeys(hwnd_); });
+}
+
+void Form1::Form_EndSession() {
+    // Windows may end the process at any moment from here on: give the wallpaper back now.
+    Attempt("session end: stop the film", [&] { StopFilm(); });
+    // Stopped for good: the unload that follows has nothing left to do.
+    m_blnPlaying = false;
 }
 
 // --- playback -------------------------------------------------------------

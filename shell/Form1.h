@@ -56,6 +56,8 @@ public:
     // Shutdown, in this order.
     void Form_QueryUnload();
     void Form_Unload();
+    // Logoff or shutdown is coming: the film stops and the wallpaper is back.
+    void Form_EndSession();
 
     // Menu handlers.
     void mnuFName_Click();

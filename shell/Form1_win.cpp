@@ -313,6 +313,9 @@ LRESULT CALLBACK Form1Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             case WM_CLOSE:
                 p->Unload();
                 return 0;
+            case WM_QUERYENDSESSION:
+                p->form.Form_EndSession();
+                return TRUE;
             case WM_ENDSESSION:
                 if (wParam) p->Unload();
                 return 0;

@@ -46,9 +46,22 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
             return previous ? CallWindowProcA(previous, hwnd, msg, wParam, lParam)
                             : DefWindowProcA(hwnd, msg, wParam, lParam);
         }
-        if (hook.form)
-            DispatchHotkey(static_cast<std::int32_t>(wParam), *hook.form,
-                           hook.hotkeys ? hook.hotkeys->m_objHotkeyMedia : nullptr);
+        // Presses that queued while a command held the thread (a balloon does, for over
+        // a second) collapse into the latest one: otherwise a burst of keys would keep
+        // the program busy long after the user stopped pressing.
+        for (WPARAM id = wParam; hook.form;) {
+            Attempt("hotkey", [&] {
+                DispatchHotkey(static_cast<std::int32_t>(id), *hook.form,
+                               hook.hotkeys ? hook.hotkeys->m_objHotkeyMedia : nullptr);
+            });
+            bool queued = false;
+            MSG later{};
+            while (PeekMessageA(&later, hwnd, WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) {
+                id = later.wParam;
+                queued = true;
+            }
+            if (!queued) break;
+        }
         return 0;
     });
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include "base/Report.h"
 
@@ -44,6 +45,10 @@ static_assert(sizeof(TrayIconRecord) == NOTIFYICONDATAA_V2_SIZE,
 bool Win32TrayApi::NotifyIcon(std::uint32_t message, const TrayIconRecord& record) {
     // Shell_NotifyIconA does not write to the record; its prototype is just not const.
     auto* data = reinterpret_cast<NOTIFYICONDATAA*>(const_cast<TrayIconRecord*>(&record));
+    // Each balloon's text to the debugger channel too: shells that draw no balloons
+    // (Wine's among them) still leave a trace of what the user was told.
+    if (message == NIM_MODIFY && (record.uFlags & NIF_INFO) != 0 && record.szInfo[0] != '\0')
+        DebugLine("balloon [" + std::string(record.szInfo, ::strnlen(record.szInfo, kInfoChars)) + "]");
     if (Shell_NotifyIconA(message, data)) return true;
     const long error = static_cast<long>(GetLastError());
     static const char* const kNames[] = {"NIM_ADD", "NIM_MODIFY", "NIM_DELETE"};

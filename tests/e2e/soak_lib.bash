@@ -115,6 +115,8 @@ soak_films() {
 
 # The user's wallpaper: a tiled 64-pixel tile, blue and sand. Sets WALLPAPER_ORIGINALS.
 user_wallpaper() {
+  # A journal left by an earlier test's Mevra would put its wallpaper back over this one.
+  reg_del 'HKCU\Software\Mevra' WallpaperJournal
   convert -size 32x64 xc:'#3a6ea5' -size 32x64 xc:'#e0c080' +append BMP3:"$E2E_TMP/wall.bmp"
   local desk='HKCU\Control Panel\Desktop'
   reg_set "$desk" Wallpaper "$(winpath "$E2E_TMP/wall.bmp")"

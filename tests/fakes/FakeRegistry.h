@@ -21,7 +21,7 @@ public:
         std::vector<std::uint8_t> data;
     };
     struct Call {
-        std::string op;  // "open", "create", "query", "set", "delete", "close"
+        std::string op;  // "open", "create", "query", "set", "delete", "count", "delete key", "close"
         std::string key;  // "<hive>\<path>" as the caller spelled it
         std::string name;
         std::uint32_t access = 0;
@@ -127,6 +127,22 @@ public:
         if (h == handles_.end()) return kErrorInvalidHandle;
         return keys_[h->second].erase(Lower(name)) ? kErrorSuccess : kErrorFileNotFound;
     }
+    std::int32_t CountEntries(Key key, std::uint32_t& sub_keys, std::uint32_t& values) override {
+        calls_.push_back({"count", KeyOf(key), ""});
+        auto h = handles_.find(key);
+        if (h == handles_.end()) return kErrorInvalidHandle;
+        sub_keys = SubKeys(h->second);
+        values = static_cast<std::uint32_t>(keys_[h->second].size());
+        return kErrorSuccess;
+    }
+    std::int32_t DeleteKey(std::uint32_t hive, const std::string& sub_key) override {
+        calls_.push_back({"delete key", Label(hive, sub_key), ""});
+        const std::string id = Id(hive, sub_key);
+        if (!keys_.count(id)) return kErrorFileNotFound;
+        if (SubKeys(id) != 0 || read_only_.count(id)) return kErrorAccessDenied;
+        keys_.erase(id);
+        return kErrorSuccess;
+    }
     std::int32_t CloseKey(Key key) override {
         calls_.push_back({"close", KeyOf(key), ""});
         return handles_.erase(key) ? kErrorSuccess : kErrorInvalidHandle;
@@ -154,6 +170,12 @@ private:
     std::string KeyOf(Key key) const {
         auto h = handles_.find(key);
         return h == handles_.end() ? std::string("<bad handle>") : h->second;
+    }
+    std::uint32_t SubKeys(const std::string& id) const {
+        std::uint32_t n = 0;
+        for (const auto& k : keys_)
+            if (k.first.size() > id.size() + 1 && k.first.compare(0, id.size() + 1, id + "\\") == 0) ++n;
+        return n;
     }
     bool Allowed(const std::string& id, std::uint32_t access) const {
         return !read_only_.count(id) || (access & ~kKeyRead) == 0;

@@ -22,6 +22,7 @@ public:
     std::vector<Wallpaper> wallpapers;
     std::vector<ScreenSaver> screen_savers;
     std::vector<Show> shows;
+    std::vector<std::string> debug_lines;
 
     std::string windows_dir = "C:\\WINDOWS";
     std::string module_path = "C:\\Program Files\\Mevra\\Mevra.exe";
@@ -67,6 +68,7 @@ public:
         shows.push_back({window, command});
         return true;
     }
+    void DebugOutput(const std::string& line) override { debug_lines.push_back(line); }
 
 private:
     static std::uint32_t Raw(const std::pair<std::string, std::uint32_t>& raw, char* buffer,

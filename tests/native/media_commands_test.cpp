@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <limits>
 #include <string>
 #include <vector>
@@ -139,14 +140,68 @@ TEST_F(MediaTest, OpenOfAMissingFileLeavesBlanksAndReportsMciMessage) {
     EXPECT_EQ(mci.error_buffer_sizes, std::vector<std::uint32_t>{128});
 }
 
-TEST_F(MediaTest, OpenCommandIsCutAfter255Characters) {
-    const std::string deep = "C:\\" + std::string(240, 'D') + "\\CLIP.AVI";
-    sys.short_paths["deep"] = deep;
-    player.SetFilename("deep");
-    player.OpenMediaFile(kDesktop, "MYPLAYER", "MPEGVideo");
-    const std::string full = "open " + deep + " type MPEGVideo Alias MYPLAYER parent 65556 Style 1073741824";
-    ASSERT_GT(full.size(), 255u);
-    EXPECT_EQ(mci.log.at(0).command, full.substr(0, 255));
+TEST_F(MediaTest, OpenCutInsideItsAliasOrParentIsNotSent) {
+    // "open <path> type MPEGVideo Alias MYPLAYER parent 65556" is 48 characters
+    // besides the path; " Style 1073741824" follows.
+    struct Case { std::size_t path; bool sent; } cases[] = {
+        {207, true},   // exactly 255 with the parent: only the style is cut
+        {200, true},
+        {208, false},  // the parent's last digit would go
+        {225, false},  // inside "MYPLAYER"
+        {240, false},  // before the alias
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        mci.Clear();
+        const std::string deep = "C:\\" + std::string(c.path - 12, 'D') + "\\CLIP.AVI";
+        ASSERT_EQ(deep.size(), c.path);
+        sys.short_paths["deep"] = deep;
+        player.SetFilename("deep");
+        player.SethwndParent(kDesktop);
+        const OpenResult opened = player.PlayMEDIAFILE();
+        if (c.sent) {
+            const std::string full = "open " + deep + " type MPEGVideo Alias MYPLAYER parent 65556 Style 1073741824";
+            EXPECT_EQ(mci.log.at(0).command, full.substr(0, 255));
+            EXPECT_EQ(opened.code, 0u);
+        } else {
+            EXPECT_TRUE(mci.log.empty()) << mci.log.at(0).command;
+            EXPECT_EQ(opened.code, kOpenNotSent);
+            EXPECT_EQ(opened.text, kPathTooLongText);
+        }
+    }
+}
+
+TEST_F(MediaTest, OpenThatAnswersNoStatusIsClosedAndNotPlayed) {
+    const std::string length = "status MYPLAYER length", position = "status MYPLAYER position";
+    struct Case { std::uint32_t length_code, position_code; bool playable; } cases[] = {
+        {0, 0, true},
+        {0, 263, true},    // the position is not asked for when the length answers
+        {263, 0, true},
+        {263, 263, false},
+        {346, 257, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.length_code) + "/" + std::to_string(c.position_code));
+        mci = fakes::FakeMci();
+        sys.short_paths[kLongPath] = kShortPath;
+        sys.window_rects[kDesktop] = Rect{0, 0, 1024, 768};
+        player.SetFilename(kLongPath);
+        player.SethwndParent(kDesktop);
+        mci.On(length, "", c.length_code);
+        mci.On(position, "", c.position_code);
+        const OpenResult opened = player.PlayMEDIAFILE();
+        const auto commands = mci.Commands();
+        if (c.playable) {
+            EXPECT_EQ(opened.code, 0u);
+            EXPECT_EQ(commands.back(), "play MYPLAYER");
+            EXPECT_EQ(std::count(commands.begin(), commands.end(), position), c.length_code ? 1 : 0);
+        } else {
+            EXPECT_EQ(opened.code, c.position_code);
+            EXPECT_EQ(opened.text, kNoAnswerText);
+            EXPECT_EQ(commands.back(), "close MYPLAYER");
+            EXPECT_EQ(std::count(commands.begin(), commands.end(), "play MYPLAYER"), 0);
+        }
+    }
 }
 
 TEST_F(MediaTest, PlayOpensPlacesSeeksAndPlays) {

@@ -121,6 +121,25 @@ TEST_F(Form1Test, InitializeClearsStateAndSwitchesScreenSaverOff) {
     EXPECT_EQ(sys.screen_savers[0].flags, 0u);
 }
 
+TEST_F(Form1Test, InitializeAppliesALeftoverJournalUnlessAnotherInstanceRuns) {
+    {
+        // An earlier run cleared the wallpaper for a film and died.
+        RegistryMod crashed(reg, sys);
+        crashed.ManageWallpaper(kWallpaperSaveAndClear);
+    }
+    ASSERT_EQ(Wallpaper(), " ");
+    sys.wallpapers.clear();
+    ui.otherInstance = true;  // that instance's film still plays
+    EXPECT_FALSE(form.Form_Initialize());
+    EXPECT_EQ(Wallpaper(), " ");
+
+    ui.otherInstance = false;
+    ASSERT_TRUE(form.Form_Initialize());
+    EXPECT_EQ(Wallpaper(), std::string("C:\\pic.bmp") + '\0');
+    EXPECT_EQ(Applied(), "C:\\pic.bmp");
+    EXPECT_FALSE(reg.HasKey(kHkeyCurrentUser, "Software\\Mevra"));
+}
+
 TEST_F(Form1Test, LoadRunsItsStepsInOrder) {
     ASSERT_TRUE(form.Form_Initialize());
     j.clear();
@@ -200,6 +219,23 @@ TEST_F(Form1Test, ExitWhilePausedStopsClosesAndRestores) {
     EXPECT_EQ(Applied(), "C:\\pic.bmp");
     EXPECT_FALSE(registry.WallpaperCleared);
     EXPECT_FALSE(timer.on);
+}
+
+TEST_F(Form1Test, SessionEndStopsTheFilmAndGivesTheWallpaperBackAtOnce) {
+    Start();
+    Open(std::string(kFilm));
+    ASSERT_TRUE(reg.HasKey(kHkeyCurrentUser, "Software\\Mevra"));
+    j.clear();
+    form.Form_EndSession();
+    EXPECT_EQ(Only("media: "), (fake::Journal{"media: setCommand 1", "media: setCommand 5"}));
+    EXPECT_EQ(Applied(), "C:\\pic.bmp");
+    EXPECT_FALSE(reg.HasKey(kHkeyCurrentUser, "Software\\Mevra"));
+    EXPECT_FALSE(timer.on);
+    // The unload that follows has nothing more to stop.
+    j.clear();
+    form.Form_QueryUnload();
+    form.Form_Unload();
+    EXPECT_TRUE(Only("media: ").empty());
 }
 
 TEST_F(Form1Test, ExitLeavesAHiddenDesktopHidden) {

@@ -19,6 +19,11 @@
 //   probe.exe hotkey MODS VK       whether a hotkey combination is free (1) or held (0)
 //   probe.exe hold MODS VK SECONDS holds a hotkey for a while, as another program would
 //   probe.exe menus                open popup menus (class #32768), top-most first
+//   probe.exe regraw KEY NAME...   values under HKCU\KEY exactly as stored, one line:
+//                                  "NAME=TYPE:HEX|..." or "NAME=absent"
+//   probe.exe answer HWND          milliseconds the window takes to answer a WM_NULL
+//                                  ("answer=N", or "answer=none" after 5 s)
+//   probe.exe lock PATH SECONDS    holds the file open, shared with no one, for a while
 //   probe.exe menucycle N X Y DY   N times: right click at X,Y (the tray icon), hover the
 //                                  item DY pixels below the menu's top so its submenu
 //                                  opens, then close both by clicking outside them
@@ -397,6 +402,47 @@ int Standin(int argc, char** argv) {
     std::fflush(stdout);
     const bool await = argc > 2 && !std::strcmp(argv[argc - 2], "--await-film");
     return await ? AwaitFilm(static_cast<DWORD>(Number(argv[argc - 1]))) : 0;
+int RegRaw(const char* key, int count, char** names) {
+    HKEY h = nullptr;
+    const bool open = RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &h) == ERROR_SUCCESS;
+    for (int i = 0; i < count; ++i) {
+        std::vector<BYTE> data(65536);
+        DWORD type = 0, size = static_cast<DWORD>(data.size());
+        std::printf("%s%s=", i ? "|" : "", names[i]);
+        if (!open || RegQueryValueExA(h, names[i], nullptr, &type, data.data(), &size) != ERROR_SUCCESS) {
+            std::printf("absent");
+            continue;
+        }
+        std::printf("%lu:", static_cast<unsigned long>(type));
+        for (DWORD b = 0; b < size; ++b) std::printf("%02x", data[b]);
+    }
+    std::printf("\n");
+    if (open) RegCloseKey(h);
+    return 0;
+}
+
+int Answer(HWND h) {
+    const DWORD start = GetTickCount();
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(h, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result)) {
+        std::printf("answer=none\n");
+        return 1;
+    }
+    std::printf("answer=%lu\n", static_cast<unsigned long>(GetTickCount() - start));
+    return 0;
+}
+
+int Lock(const char* path, DWORD seconds) {
+    HANDLE f = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) {
+        std::printf("lock=failed\n");
+        return 1;
+    }
+    std::printf("lock=held\n");
+    std::fflush(stdout);
+    Sleep(seconds * 1000);
+    CloseHandle(f);
+    return 0;
 }
 
 }  // namespace
@@ -457,6 +503,9 @@ int main(int argc, char** argv) {
     if (!std::strcmp(cmd, "hold") && argc > 4)
         return Hold(static_cast<UINT>(Number(argv[2])), static_cast<UINT>(Number(argv[3])),
                     static_cast<DWORD>(Number(argv[4])));
+    if (!std::strcmp(cmd, "regraw") && argc > 3) return RegRaw(argv[2], argc - 3, argv + 3);
+    if (!std::strcmp(cmd, "answer") && argc > 2) return Answer(reinterpret_cast<HWND>(Number(argv[2])));
+    if (!std::strcmp(cmd, "lock") && argc > 3) return Lock(argv[2], static_cast<DWORD>(Number(argv[3])));
     if (!std::strcmp(cmd, "menucycle") && argc > 5)
         return MenuCycle(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]),
                          std::atoi(argv[5]));

@@ -17,6 +17,7 @@ namespace {
 
 constexpr COLORREF kDesktopColour = RGB(16, 0, 16);
 constexpr int kWidth = 640, kHeight = 480;
+constexpr std::int32_t kMargin = 64;
 
 std::string WindowsPath(const char* unixDir, const std::string& name) {
     std::string path = std::string("Z:") + (unixDir ? unixDir : "") + "/" + name;
@@ -112,6 +113,10 @@ TEST(FilmPicture, PlaysVisiblyOnTheDesktopWindow) {
     player.SetFilename(WindowsPath(std::getenv("MEVRA_TEST_DATA"), "clip.avi"));
     const OpenResult opened = player.PlayMEDIAFILE();
     ASSERT_EQ(opened.code, 0u) << opened.text;
+    // Windows stretches the film over the whole window; a margin keeps a frame of
+    // desktop around it. (Wine's "put window" moves nothing: the film keeps its size.)
+    std::int32_t fullWidth = 0, fullHeight = 0;
+    player.MoveVideoTo(reinterpret_cast<Hwnd>(desktop), 0, 0, fullWidth, fullHeight, kMargin);
     Pump(2500);
 
     int w = 0, h = 0;

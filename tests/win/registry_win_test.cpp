@@ -9,6 +9,7 @@
 #include "desktop/RegistryMod.h"
 #include "desktop/Registry_win.h"
 #include "desktop/SystemSettings_win.h"
+#include "desktop/WallpaperJournal.h"
 
 using namespace mevra;
 
@@ -104,6 +105,34 @@ struct RegistryWine : ::testing::Test {
 };
 
 }  // namespace
+
+TEST_F(RegistryWine, JournalRoundTripsAndGoesWithItsKey) {
+    DeleteTree(HKEY_CURRENT_USER, kJournalKey);
+    WallpaperJournal journal(reg);
+    WallpaperRecord record;
+    const std::string path("C:\\x.bmp\0", 10);
+    record.wallpaper = SavedValue{true, REG_SZ, std::vector<std::uint8_t>(path.begin(), path.end())};
+    record.style = SavedValue{true, REG_SZ, {'2', 0}};
+    ASSERT_TRUE(journal.Write(record));
+    const auto raw = RawGet(HKEY_CURRENT_USER, kJournalKey, kJournalValue);
+    ASSERT_TRUE(raw);
+    EXPECT_EQ(raw->type, static_cast<DWORD>(REG_BINARY));
+    WallpaperRecord back;
+    ASSERT_EQ(journal.Read(back), JournalState::Complete);
+    EXPECT_EQ(back, record);
+
+    // Another value keeps the key; without it the key goes with the journal.
+    RawSet(HKEY_CURRENT_USER, kJournalKey, "Other", REG_SZ, std::string("x", 2));
+    journal.Remove();
+    EXPECT_FALSE(RawGet(HKEY_CURRENT_USER, kJournalKey, kJournalValue));
+    EXPECT_TRUE(RawGet(HKEY_CURRENT_USER, kJournalKey, "Other"));
+    ASSERT_TRUE(journal.Write(record));
+    RawDelete(HKEY_CURRENT_USER, kJournalKey, "Other");
+    journal.Remove();
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kJournalKey, 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(journal.Read(back), JournalState::None);
+}
 
 TEST_F(RegistryWine, RootKeysMapToWindowsOwn) {
     EXPECT_EQ(HiveToHkey(kHkeyClassesRoot), HKEY_CLASSES_ROOT);
@@ -357,8 +386,9 @@ TEST_F(WallpaperWine, RoundTripsKeepTileAndStyle) {
         {"2", "0", "2", "0"},  // stretched
         {"6", "0", "6", "0"},
         {"abc", "1", "2", "0"},
-        {none, none, "2", "0"},
-        {"1", none, "0", "1"},
+        // Absent stays absent, whatever was written meanwhile.
+        {none, none, "<missing>", "<missing>"},
+        {"1", none, "1", "<missing>"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("style " + c.style.value_or("<none>") + ", tile " + c.tile.value_or("<none>"));

@@ -202,6 +202,17 @@ TEST_F(Form1WindowTest, HotkeyMessagesReachTheCommands) {
     SendMessageA(h, WM_HOTKEY, 42, 0);  // no such row
 }
 
+TEST_F(Form1WindowTest, HotkeysQueuedDuringACommandCollapseIntoTheLatest) {
+    HWND h = window.hwnd();
+    for (int i = 0; i < 3; ++i) PostMessageA(h, WM_HOTKEY, 8, 0);  // Ctrl+M
+    PostMessageA(h, WM_HOTKEY, 2, 0);                               // Shift+Del, the latest
+    SendMessageA(h, WM_HOTKEY, 8, 0);
+    EXPECT_TRUE(window.form().m_blnMuted);           // the Ctrl+M sent, not the three queued
+    EXPECT_TRUE(window.form().m_blnDesktopHidden);   // the latest press ran
+    MSG left{};
+    EXPECT_FALSE(PeekMessageA(&left, h, WM_HOTKEY, WM_HOTKEY, PM_REMOVE));
+}
+
 TEST_F(Form1WindowTest, SecondInstanceIsRefusedAndTouchesNothing) {
     // The first instance switched the screen saver off; switch it on to see the
     // second one leave it alone.

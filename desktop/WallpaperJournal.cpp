@@ -1,0 +1,151 @@
+#include "desktop/WallpaperJournal.h"
+
+#include <array>
+
+namespace mevra {
+namespace {
+
+constexpr std::array<std::uint8_t, 5> kMagic = {'M', 'V', 'W', 'J', 1};
+constexpr std::array<std::uint8_t, 4> kEndMarker = {'E', 'N', 'D', '.'};
+
+std::uint32_t Fnv1a(const std::uint8_t* data, std::size_t size) {
+    std::uint32_t hash = 2166136261u;
+    for (std::size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 16777619u;
+    return hash;
+}
+
+void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
+}
+
+// Reads the bytes front to back; any read past the end marks the whole as bad.
+class Reader {
+public:
+    explicit Reader(const std::vector<std::uint8_t>& bytes) : b_(bytes) {}
+    bool Take(std::size_t n, const std::uint8_t*& at) {
+        if (!ok_ || b_.size() - pos_ < n) return ok_ = false;
+        at = b_.data() + pos_;
+        pos_ += n;
+        return true;
+    }
+    std::uint32_t U32() {
+        const std::uint8_t* p = nullptr;
+        if (!Take(4, p)) return 0;
+        return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
+               std::uint32_t{p[3]} << 24;
+    }
+    template <std::size_t N>
+    bool Expect(const std::array<std::uint8_t, N>& want) {
+        const std::uint8_t* p = nullptr;
+        if (!Take(N, p)) return false;
+        for (std::size_t i = 0; i < N; ++i)
+            if (p[i] != want[i]) return ok_ = false;
+        return true;
+    }
+    std::size_t pos() const { return pos_; }
+    bool ok() const { return ok_; }
+
+private:
+    const std::vector<std::uint8_t>& b_;
+    std::size_t pos_ = 0;
+    bool ok_ = true;
+};
+
+bool ReadEntry(Reader& in, SavedValue& value) {
+    const std::uint8_t* flag = nullptr;
+    if (!in.Take(1, flag) || *flag > 1) return false;
+    value.present = *flag == 1;
+    value.type = in.U32();
+    const std::uint32_t size = in.U32();
+    const std::uint8_t* data = nullptr;
+    if (!in.Take(size, data)) return false;
+    value.data.assign(data, data + size);
+    // An absent value carries nothing.
+    return value.present || (value.type == kRegNone && size == 0);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> EncodeJournal(const WallpaperRecord& record) {
+    std::vector<std::uint8_t> out(kMagic.begin(), kMagic.end());
+    for (const SavedValue* v : {&record.wallpaper, &record.tile, &record.style}) {
+        out.push_back(v->present ? 1 : 0);
+        PutU32(out, v->present ? v->type : kRegNone);
+        const std::vector<std::uint8_t> none;
+        const auto& data = v->present ? v->data : none;
+        PutU32(out, static_cast<std::uint32_t>(data.size()));
+        out.insert(out.end(), data.begin(), data.end());
+    }
+    PutU32(out, Fnv1a(out.data(), out.size()));
+    out.insert(out.end(), kEndMarker.begin(), kEndMarker.end());
+    return out;
+}
+
+std::optional<WallpaperRecord> DecodeJournal(const std::vector<std::uint8_t>& bytes) {
+    Reader in(bytes);
+    WallpaperRecord record;
+    if (!in.Expect(kMagic)) return std::nullopt;
+    for (SavedValue* v : {&record.wallpaper, &record.tile, &record.style})
+        if (!ReadEntry(in, *v)) return std::nullopt;
+    const std::size_t checked = in.pos();
+    if (in.U32() != Fnv1a(bytes.data(), checked) || !in.ok()) return std::nullopt;
+    if (!in.Expect(kEndMarker) || in.pos() != bytes.size()) return std::nullopt;
+    return record;
+}
+
+SavedValue ReadSavedValue(Registry& registry, Registry::Key key, const std::string& name) {
+    SavedValue value;
+    std::uint32_t type = kRegNone;
+    std::uint32_t size = 0;
+    if (registry.QueryValue(key, name, type, nullptr, size) != kErrorSuccess ||
+        size > kJournalMaxBytes)
+        return value;
+    std::vector<std::uint8_t> data(size);
+    // The value may change between the two calls; a second miss counts as unreadable.
+    if (registry.QueryValue(key, name, type, data.data(), size) != kErrorSuccess) return value;
+    data.resize(size);
+    value.present = true;
+    value.type = type;
+    value.data = std::move(data);
+    return value;
+}
+
+bool WallpaperJournal::Write(const WallpaperRecord& record) {
+    RegistryKey key = OpenFullAccess(registry_, kHkeyCurrentUser, kJournalKey, /*create=*/true);
+    if (!key) return false;
+    const std::vector<std::uint8_t> bytes = EncodeJournal(record);
+    return registry_.SetValue(key.get(), kJournalValue, kRegBinary, bytes.data(),
+                              static_cast<std::uint32_t>(bytes.size())) == kErrorSuccess;
+}
+
+JournalState WallpaperJournal::Read(WallpaperRecord& record) {
+    RegistryKey key = OpenFullAccess(registry_, kHkeyCurrentUser, kJournalKey);
+    if (!key) return JournalState::None;
+    std::uint32_t type = kRegNone;
+    std::uint32_t size = 0;
+    const std::int32_t rc = registry_.QueryValue(key.get(), kJournalValue, type, nullptr, size);
+    if (rc == kErrorFileNotFound) return JournalState::None;
+    if (rc != kErrorSuccess) return JournalState::Unreadable;
+    const SavedValue raw = ReadSavedValue(registry_, key.get(), kJournalValue);
+    if (!raw.present || raw.type != kRegBinary) return JournalState::Unreadable;
+    const auto decoded = DecodeJournal(raw.data);
+    if (!decoded) return JournalState::Unreadable;
+    record = *decoded;
+    return JournalState::Complete;
+}
+
+void WallpaperJournal::Remove() {
+    {
+        RegistryKey key = OpenFullAccess(registry_, kHkeyCurrentUser, kJournalKey);
+        if (!key) return;
+        registry_.DeleteValue(key.get(), kJournalValue);
+        std::uint32_t sub_keys = 0, values = 0;
+        if (registry_.CountEntries(key.get(), sub_keys, values) != kErrorSuccess ||
+            sub_keys != 0 || values != 0)
+            return;
+    }
+    // Closed first: Windows deletes an open key only once its last handle goes.
+    registry_.DeleteKey(kHkeyCurrentUser, kJournalKey);
+}
+
+}  // namespace mevra
