@@ -402,6 +402,8 @@ int Standin(int argc, char** argv) {
     std::fflush(stdout);
     const bool await = argc > 2 && !std::strcmp(argv[argc - 2], "--await-film");
     return await ? AwaitFilm(static_cast<DWORD>(Number(argv[argc - 1]))) : 0;
+}
+
 int RegRaw(const char* key, int count, char** names) {
     HKEY h = nullptr;
     const bool open = RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &h) == ERROR_SUCCESS;
