@@ -1,5 +1,7 @@
 #include "desktop/DesktopLayer.h"
 
+#include "desktop/DesktopMod.h"
+
 namespace mevra {
 
 const char* LayoutName(Layout layout) {
@@ -46,7 +48,7 @@ Layer DesktopLayer::Classify(Hwnd progman) {
 }
 
 Layer DesktopLayer::Look() {
-    const Hwnd progman = tree_.Find(0, 0, nullptr, kProgramManagerTitle);
+    const Hwnd progman = tree_.Find(0, 0, nullptr, kDesktopWindowTitle);
     if (progman == 0) {
         Layer l;
         l.parent = l.icons = host_.Window();
@@ -82,7 +84,7 @@ const Layer& DesktopLayer::Find() {
 const Layer& DesktopLayer::FindForPlay() {
     // A shell restarting under a playing film (Explorer, say): a loop's restart
     // is no reason to move the film off it.
-    if (goneChecks_ > 0 && tree_.Find(0, 0, nullptr, kProgramManagerTitle) == 0) return layer_;
+    if (goneChecks_ > 0 && tree_.Find(0, 0, nullptr, kDesktopWindowTitle) == 0) return layer_;
     Find();
     if (layer_.layout == Layout::noShell && layer_.parent == 0) {
         const Hwnd host = host_.Create();

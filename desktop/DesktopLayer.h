@@ -14,7 +14,6 @@ constexpr std::uint32_t kSpawnWorkerMessage = 0x052C;
 constexpr std::uintptr_t kSpawnWorkerWParam = 0xD;
 constexpr std::intptr_t kSpawnWorkerLParam = 1;
 constexpr std::uint32_t kSpawnWorkerTimeoutMs = 1000;
-constexpr char kProgramManagerTitle[] = "Program Manager";
 constexpr char kDefViewClass[] = "SHELLDLL_DefView";
 constexpr char kWorkerClass[] = "WorkerW";
 // Checks (loop ticks, mostly) a playing film waits for a shell that went away
