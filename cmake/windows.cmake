@@ -71,3 +71,6 @@ if(MEVRA_WIN_TESTS)
       ENVIRONMENT "MEVRA_TEST_DATA=${CMAKE_BINARY_DIR}/testdata;MEVRA_BIN=${CMAKE_BINARY_DIR};MEVRA_SHOTS=${CMAKE_BINARY_DIR}/e2e-shots")
   endforeach()
 endif()
+
+# The benchmark's reference programs (scripts/bench).
+add_subdirectory(${CMAKE_SOURCE_DIR}/tests/bench ${CMAKE_BINARY_DIR}/bench-programs)
