@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include "base/LateBound_win.h"
 #include "base/Raii_win.h"
 
 namespace mevra {
@@ -135,7 +136,9 @@ bool Win32FileDialogApi::RunOpenDialog(OpenFileRecord& record, const DialogLayou
     r.lpfnHook = OpenDialogHook;
     s.layout = layout;
 
-    const bool accepted = GetOpenFileNameA(&r) != FALSE;
+    using OpenFn = BOOL(WINAPI*)(LPOPENFILENAMEA);
+    static const auto open = LateBound<OpenFn>("comdlg32.dll", "GetOpenFileNameA");
+    const bool accepted = open && open(&r) != FALSE;
 
     // The texts above belong to the caller; nothing may point at them later.
     r.lpstrFilter = nullptr;

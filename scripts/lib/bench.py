@@ -32,7 +32,8 @@ class Bench:
         self.progs = args.programs
         self.tmp = os.path.join(args.out, "tmp")
         os.makedirs(self.tmp, exist_ok=True)
-        self.results = {}  # name -> {"ref": [...], "mevra": [...], "unit": str}
+        self.results = {}  # name -> {"ref": [...], "before": [...], "mevra": [...], "unit": str}
+        self.whos = ["ref"] + (["before"] if args.before else []) + ["mevra"]
         self.notes = []
         self.runs = 0
 
@@ -136,7 +137,7 @@ class Bench:
         return 100.0 * (a1 - a0) / TICK / dt, 100.0 * (s1 - s0) / TICK / dt
 
     def add(self, name, who, value, unit):
-        r = self.results.setdefault(name, {"ref": [], "mevra": [], "unit": unit})
+        r = self.results.setdefault(name, {"ref": [], "before": [], "mevra": [], "unit": unit})
         r[who].append(value)
 
     # --- measures ------------------------------------------------------------------
@@ -180,8 +181,8 @@ class Bench:
             exe, cls = self.progs["benchplay"], "BenchPlay"
             p = self.start(exe, winfilm, debug="-all,+debugstr", tag="play-ref")
         else:
-            exe, cls = self.progs["Mevra"], "MevraForm1"
-            p = self.start(exe, debug="-all,+debugstr", cwd=os.path.dirname(film), tag="play-mevra")
+            exe, cls = self.mevra(who), "MevraForm1"
+            p = self.start(exe, debug="-all,+debugstr", cwd=os.path.dirname(film), tag=f"play-{who}")
             self.wait_for("Mevra's window", lambda: self.window(cls), step=0.2)
             time.sleep(1.5)
             self.key("ctrl+o")
@@ -206,19 +207,23 @@ class Bench:
         self.add("CPU while the desktop is covered", who, own, "% core")
         paused = b"pause MYPLAYER" in self.trace(p)
         self.close(c, "BenchCover")
-        if who == "mevra":
+        if who != "ref":
             time.sleep(1.5)
             tail = self.trace(p).rsplit(b"pause MYPLAYER", 1)[-1]
-            self.notes.append(f"covered: Mevra {'paused' if paused else 'did NOT pause'} the film, "
+            self.notes.append(f"covered: Mevra ({who}) {'paused' if paused else 'did NOT pause'} the film, "
                               f"{'and resumed it' if b'resume MYPLAYER' in tail else 'no resume seen'} "
                               "after the window closed")
         self.close(p, cls)
 
     # --- the run -------------------------------------------------------------------
 
+    def mevra(self, who):
+        return self.a.before if who == "before" else self.progs["Mevra"]
+
     def run(self):
-        pairs = [("ref", self.progs["benchtray"], "BenchTray"), ("mevra", self.progs["Mevra"], "MevraForm1")]
-        menus = [("ref", self.progs["benchmenu"], "BenchTray"), ("mevra", self.progs["Mevra"], "MevraForm1")]
+        pairs = [("ref", self.progs["benchtray"], "BenchTray")] + \
+            [(w, self.mevra(w), "MevraForm1") for w in self.whos[1:]]
+        menus = [("ref", self.progs["benchmenu"], "BenchTray")] + pairs[1:]
         for r in range(self.a.rounds):
             print(f"bench: round {r + 1} of {self.a.rounds}", flush=True)
             for who, exe, cls in pairs:
@@ -226,13 +231,13 @@ class Bench:
             for who, exe, cls in menus:
                 self.popup(who, exe, cls)
             if r < self.a.play_rounds:
-                for who in ("ref", "mevra"):
+                for who in self.whos:
                     self.play(who)
         self.sizes()
 
     def sizes(self):
-        for who, name in (("ref", "benchtray"), ("mevra", "Mevra")):
-            exe = self.progs[name]
+        for who in self.whos:
+            exe = self.progs["benchtray"] if who == "ref" else self.mevra(who)
             self.add("exe size", who, os.path.getsize(exe) / 1024, "KiB")
             out = subprocess.run([self.a.objdump, "-p", exe], capture_output=True, text=True).stdout
             dlls = sorted(set(re.findall(r"DLL Name: (\S+)", out)), key=str.lower)
@@ -258,39 +263,49 @@ def machine():
 
 
 def table(b):
-    rows = [("measure", "unit", "reference (median, min-max)", "Mevra (median, min-max)", "ratio")]
+    head = {"ref": "reference", "before": "Mevra before", "mevra": "Mevra"}
+    rows = [("measure", "unit") + tuple(f"{head[w]} (median, min-max)" for w in b.whos) +
+            tuple(f"ratio {head[w]}" for w in b.whos[1:])]
     for name, r in b.results.items():
-        cells = []
-        for who in ("ref", "mevra"):
+        cells, ratios = [], []
+        ref = statistics.median(r["ref"]) if r["ref"] else None
+        for who in b.whos:
             v = r[who]
             cells.append(f"{fmt(statistics.median(v))} ({fmt(min(v))}-{fmt(max(v))}, n={len(v)})" if v else "-")
-        ref, mev = (statistics.median(r[w]) if r[w] else None for w in ("ref", "mevra"))
-        ratio = f"{mev / ref:.2f}x" if ref and mev is not None else "-"
-        rows.append((name, r["unit"], cells[0], cells[1], ratio))
-    widths = [max(len(row[i]) for row in rows) for i in range(5)]
+            if who != "ref":
+                ratios.append(f"{statistics.median(v) / ref:.2f}x" if ref and v else "-")
+        rows.append((name, r["unit"], *cells, *ratios))
+    n = len(rows[0])
+    widths = [max(len(row[i]) for row in rows) for i in range(n)]
     lines = ["| " + " | ".join(c.ljust(w) for c, w in zip(row, widths)) + " |" for row in rows]
     lines.insert(1, "|" + "|".join("-" * (w + 2) for w in widths) + "|")
     return lines
 
 
 def chart(b, path):
-    """Ratio of medians per measure as horizontal bars, 1.0 marked."""
+    """Ratio of medians to the reference per measure as bars (grey: the earlier Mevra)."""
     items = []
     for name, r in b.results.items():
-        if r["ref"] and r["mevra"] and statistics.median(r["ref"]):
-            items.append((name.strip(), statistics.median(r["mevra"]) / statistics.median(r["ref"])))
-    w, row, left, scale = 640, 26, 250, 120
-    h = 40 + row * len(items)
-    draw = ["-fill", "black", "-pointsize", "13", "-annotate", "+10+20",
-            "Mevra / reference, ratio of medians (line: 1.0)"]
-    for i, (name, ratio) in enumerate(items):
-        y = 32 + i * row
-        length = min(ratio, (w - left - 60) / scale) * scale
+        ref = statistics.median(r["ref"]) if r["ref"] else 0
+        if ref and r["mevra"]:
+            before = statistics.median(r["before"]) / ref if r["before"] else None
+            items.append((name.strip(), before, statistics.median(r["mevra"]) / ref))
+    w, row, left, scale = 680, 30, 250, 120
+    h = 44 + row * len(items)
+    top = "Mevra / reference, ratio of medians (line: 1.0" + (", grey: before)" if b.a.before else ")")
+    draw = ["-fill", "black", "-pointsize", "13", "-annotate", "+10+20", top]
+    cap = (w - left - 60) / scale
+    for i, (name, before, ratio) in enumerate(items):
+        y = 34 + i * row
+        if before is not None:
+            draw += ["-fill", "#b0b0b0", "-draw",
+                     f"rectangle {left},{y} {left + min(before, cap) * scale:.0f},{y + 8}"]
+        length = min(ratio, cap) * scale
         colour = "#3a6ea5" if ratio <= 1.2 else "#c04030"
-        draw += ["-fill", colour, "-draw", f"rectangle {left},{y} {left + length:.0f},{y + row - 8}",
-                 "-fill", "black", "-annotate", f"+10+{y + 13}", name,
-                 "-annotate", f"+{left + length + 6:.0f}+{y + 13}", f"{ratio:.2f}x"]
-    draw += ["-stroke", "black", "-draw", f"line {left + scale},28 {left + scale},{h - 4}"]
+        draw += ["-fill", colour, "-draw", f"rectangle {left},{y + 10} {left + length:.0f},{y + row - 6}",
+                 "-fill", "black", "-annotate", f"+10+{y + 18}", name,
+                 "-annotate", f"+{left + length + 6:.0f}+{y + 22}", f"{ratio:.2f}x"]
+    draw += ["-stroke", "black", "-draw", f"line {left + scale},30 {left + scale},{h - 4}"]
     subprocess.run(["convert", "-size", f"{w}x{h}", "xc:white", *draw, path], check=False)
 
 
@@ -304,6 +319,7 @@ def main():
     ap.add_argument("--quick", action="store_true")
     ap.add_argument("--rounds", type=int)
     ap.add_argument("--tray-xy", default="1013 758")
+    ap.add_argument("--before", help="an earlier Mevra.exe, measured in the same rounds")
     a = ap.parse_args()
     a.rounds = a.rounds or (1 if a.quick else 5)
     a.play_rounds = 1 if a.quick else min(3, a.rounds)
