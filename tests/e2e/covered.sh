@@ -16,11 +16,7 @@ last_position() { mci_log | grep '^status MYPLAYER position\] -> 0' | tail -n 1 
 
 desktop_up
 mevra_up
-key ctrl+o
-wait_until 15 has_window_title 'OPEN MEDIA FILE' || fail "Ctrl+O did not open the dialog"
-sleep 1
-type_text "$(winpath "$E2E_FILMS/clip.avi")"
-key Return
+open_film "$E2E_FILMS/clip.avi"
 wait_mci 20 'play MYPLAYER\]' || fail "the film did not start"
 wait_mci 10 'status MYPLAYER position' 2 || fail "the loop timer does not run"
 
