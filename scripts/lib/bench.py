@@ -267,7 +267,8 @@ def machine():
                 break
     wine = subprocess.run([os.environ.get("BENCH_WINE", "wine"), "--version"],
                           capture_output=True, text=True).stdout.strip()
-    return f"{os.cpu_count()} cores, {cpu}, {wine}, {platform.system()} {platform.release()}"
+    arch = os.environ.get("BENCH_ARCH", "win32")
+    return f"{os.cpu_count()} cores, {cpu}, {wine}, {platform.system()} {platform.release()}; {arch} build"
 
 
 def table(b):
