@@ -26,9 +26,11 @@ struct Rect {
 
 // The one error the core reports to its callers: a 32-bit (or 16-bit) integer
 // result that does not fit. Windows and MCI failures are never thrown.
-class OverflowError : public std::overflow_error {
+// A plain std::exception: the standard error classes would link a second string
+// implementation into the program.
+class OverflowError : public std::exception {
 public:
-    OverflowError() : std::overflow_error("arithmetic overflow") {}
+    const char* what() const noexcept override { return "arithmetic overflow"; }
 };
 
 }  // namespace mevra

@@ -8,6 +8,9 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/resources -I${CMAKE_
 # Static runtime: Mevra.exe imports nothing but Windows' own DLLs. Unused code is
 # dropped and release builds are stripped, to keep the program small.
 add_compile_options(-ffunction-sections -fdata-sections)
+# Optimised for size: the program waits on messages nearly all the time.
+string(REPLACE "-O3" "-Os" CMAKE_CXX_FLAGS_RELEASE "${CMAKE_CXX_FLAGS_RELEASE}")
+string(REPLACE "-O3" "-Os" CMAKE_C_FLAGS_RELEASE "${CMAKE_C_FLAGS_RELEASE}")
 set(static_link -static -static-libgcc -static-libstdc++ -Wl,--gc-sections $<$<CONFIG:Release>:-s>)
 set(win_libs winmm comdlg32 comctl32 shell32 user32 gdi32 advapi32 kernel32)
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0501 WINVER=0x0501)
@@ -26,8 +29,13 @@ add_library(mevra_res OBJECT ${rc_file})
 
 add_executable(Mevra WIN32 ${CMAKE_SOURCE_DIR}/shell/WinMain_win.cpp $<TARGET_OBJECTS:mevra_res>)
 target_compile_options(Mevra PRIVATE ${MEVRA_WARNINGS})
+# One user-interface thread runs all of the program's code: guarded statics would link
+# the threads library's once-only machinery for nothing.
+target_compile_options(mevra_core PRIVATE -fno-threadsafe-statics)
+target_compile_options(mevra_win PRIVATE -fno-threadsafe-statics)
+target_compile_options(Mevra PRIVATE -fno-threadsafe-statics)
 target_link_libraries(Mevra PRIVATE mevra_win)
-target_link_options(Mevra PRIVATE ${static_link} -mwindows)
+target_link_options(Mevra PRIVATE ${static_link} -mwindows -Wl,-Map=${CMAKE_BINARY_DIR}/Mevra.map)
 
 # Helper programs for tests and the run command: the stand-in desktop shell (a
 # window program) and the probe (a console program).
@@ -66,3 +74,6 @@ if(MEVRA_WIN_TESTS)
       ENVIRONMENT "MEVRA_TEST_DATA=${CMAKE_BINARY_DIR}/testdata;MEVRA_BIN=${CMAKE_BINARY_DIR};MEVRA_SHOTS=${CMAKE_BINARY_DIR}/e2e-shots")
   endforeach()
 endif()
+
+# The benchmark's reference programs (scripts/bench).
+add_subdirectory(${CMAKE_SOURCE_DIR}/tests/bench ${CMAKE_BINARY_DIR}/bench-programs)

@@ -3,6 +3,7 @@
 #include <dlgs.h>
 #include <algorithm>
 #include <cstring>
+#include "base/LateBound_win.h"
 #include "base/Raii_win.h"
 #include "base/Report.h"
 
@@ -169,7 +170,9 @@ bool Win32FileDialogApi::RunOpenDialog(OpenFileRecord& record, const DialogLayou
     r.lCustData = reinterpret_cast<LPARAM>(&s);
     s.layout = layout;
 
-    const bool accepted = GetOpenFileNameA(&r) != FALSE;
+    using OpenFn = BOOL(WINAPI*)(LPOPENFILENAMEA);
+    static const auto open = LateBound<OpenFn>("comdlg32.dll", "GetOpenFileNameA");
+    const bool accepted = open && open(&r) != FALSE;
 
     // The texts above belong to the caller; nothing may point at them later.
     r.lpstrFilter = nullptr;

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "base/LateBound_win.h"
 #include "base/Raii_win.h"
 #include "base/Report.h"
 
@@ -221,7 +222,9 @@ HWND MakeControl(const AboutBox& box, HINSTANCE inst, const char* cls, const std
 
 HWND MakeTooltip(const AboutBox& box, HINSTANCE inst) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&icc);
+    using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    static const auto init = LateBound<InitFn>("comctl32.dll", "InitCommonControlsEx");
+    if (init) init(&icc);
     HWND tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                box.window, nullptr, inst, nullptr);

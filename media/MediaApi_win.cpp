@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/LateBound_win.h"
 #include "base/Raii_win.h"
 #include "base/Report.h"
 #include "media/MediaApiWin.h"
@@ -80,7 +81,10 @@ std::uint32_t ShortPathOfLossy(const std::string& path, char* buffer, std::uint3
 
 std::uint32_t Win32MciApi::SendCommand(const std::string& command, char* reply,
                                       std::uint32_t reply_size) {
-    auto code = ::mciSendStringA(command.c_str(), reply, reply_size, nullptr);
+    using SendFn = MCIERROR(WINAPI*)(LPCSTR, LPSTR, UINT, HWND);
+    static const auto send = LateBound<SendFn>("winmm.dll", "mciSendStringA");
+    const MCIERROR code = send ? send(command.c_str(), reply, reply_size, nullptr)
+                               : MCIERR_CANNOT_LOAD_DRIVER;
     // Each command and its outcome goes to the debugger channel: the one way to watch
     // the film's device from outside the process (DebugView, or Wine's +debugstr).
     std::string line = "mci [" + command.substr(0, command.find_last_not_of(' ') + 1) + "] -> " +
@@ -92,7 +96,9 @@ std::uint32_t Win32MciApi::SendCommand(const std::string& command, char* reply,
 }
 
 bool Win32MciApi::ErrorString(std::uint32_t code, char* buffer, std::uint32_t buffer_size) {
-    return ::mciGetErrorStringA(code, buffer, buffer_size) != FALSE;
+    using ErrorFn = BOOL(WINAPI*)(MCIERROR, LPSTR, UINT);
+    static const auto text = LateBound<ErrorFn>("winmm.dll", "mciGetErrorStringA");
+    return text && text(code, buffer, buffer_size) != FALSE;
 }
 
 std::uint32_t Win32MediaSystemApi::ShortPathName(const std::string& long_path, char* buffer,

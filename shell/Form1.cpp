@@ -101,6 +101,7 @@ void Form1::Form_EndSession() {
 void Form1::StopFilm() {
     // m_blnPlaying stays set: stopping again later only repeats harmless commands.
     if (!m_blnPlaying) return;
+    coverPaused_ = false;
     p_.media.setCommand(kCmdStop);
     p_.media.setCommand(kCmdClose);
     p_.layer.FilmClosed();
@@ -140,6 +141,8 @@ void Form1::mnuFName_Click() {
 }
 
 void Form1::mnuPlay_Click() {
+    // The user's commands win over a covered desktop; the next tick pauses again if need be.
+    coverPaused_ = false;
     if (m_blnPaused) {
         Attempt("Play: resume", [&] { p_.media.setCommand(kCmdResume); });
         m_blnPaused = false;
@@ -193,15 +196,22 @@ void Form1::mnuPause_Click() {
     // Sent whatever the state, even with no film open.
     p_.media.setCommand(kCmdPause);
     m_blnPaused = true;
+    coverPaused_ = false;
 }
 
 void Form1::mnuStop_Click() {
     if (m_blnPlaying) StopFilm();
 }
 
-void Form1::mnuFF_Click() { p_.media.FForward(kMenuSeekSeconds); }
+void Form1::mnuFF_Click() {
+    coverPaused_ = false;
+    p_.media.FForward(kMenuSeekSeconds);
+}
 
-void Form1::mnuFR_Click() { p_.media.FRewind(kMenuSeekSeconds); }
+void Form1::mnuFR_Click() {
+    coverPaused_ = false;
+    p_.media.FRewind(kMenuSeekSeconds);
+}
 
 void Form1::mnuM_Click() {
     m_blnMuted = !m_blnMuted;
@@ -212,11 +222,27 @@ void Form1::mnuloop_Click() { SetChecked(MenuItem::mnuloop, !loopChecked_); }
 
 void Form1::tmrLoop_Timer() {
     Attempt("loop: check the desktop layer", [&] { RevalidateLayer(false); });
+    CheckCovered();
+    if (coverPaused_) return;  // a paused film cannot reach its end
     if (!p_.media.THE_ENDOFSONG(0)) return;
     if (loopChecked_)
         mnuPlay_Click();
     else
         mnuStop_Click();
+}
+
+// Nobody sees a film behind a covered desktop: it pauses, and goes on where it was once
+// the desktop shows again, unless the user paused it meanwhile.
+void Form1::CheckCovered() {
+    if (!cover_ || !m_blnPlaying) return;
+    const bool covered = cover_->DesktopCovered();
+    if (covered && !coverPaused_ && !m_blnPaused) {
+        p_.media.setCommand(kCmdPause);
+        coverPaused_ = true;
+    } else if (!covered && coverPaused_) {
+        coverPaused_ = false;
+        if (!m_blnPaused) p_.media.setCommand(kCmdResume);
+    }
 }
 
 // --- desktop and settings -------------------------------------------------
@@ -352,7 +378,7 @@ void Form1::MoveFilmToLayer() {
     Attempt("move the film: read its position", [&] { at = p_.media.PositionMs(); });
     p_.media.SethwndParent(p_.layer.Current().parent);
     OpenResult opened;
-    Attempt("move the film: reopen it", [&] { opened = p_.media.ReopenAt(at, m_blnPaused); });
+    Attempt("move the film: reopen it", [&] { opened = p_.media.ReopenAt(at, m_blnPaused || coverPaused_); });
     if (opened.code != 0) {
         // Its file gone meanwhile, say: as when a Play fails.
         Attempt("move the film: stop it", [&] { StopFilm(); });

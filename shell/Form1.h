@@ -110,6 +110,10 @@ public:
     std::int32_t m_lngTipIndex = 0;
 
     bool LoopTimerOn() const { return timerOn_; }
+    // The desktop watch; without one the film never pauses for a covered desktop.
+    void SetCoverWatch(CoverWatch* watch) { cover_ = watch; }
+    // Paused because nobody can see the desktop (not the user's Pause).
+    bool CoverPaused() const { return coverPaused_; }
     bool Checked(MenuItem item) const;
     bool Enabled(MenuItem item) const;
 
@@ -123,6 +127,7 @@ private:
     void ResizeFilm();
     void FollowIconsWindow();
     void HideDesktopWindows(bool hide);
+    void CheckCovered();
     void SetTimer(bool on);
     void SetChecked(MenuItem item, bool checked);
     void SetEnabled(MenuItem item, bool enabled);
@@ -130,6 +135,8 @@ private:
     Form1Parts p_;
     Hwnd hwnd_ = 0;
     bool timerOn_ = false;
+    CoverWatch* cover_ = nullptr;
+    bool coverPaused_ = false;
     bool dialogOpen_ = false;  // the open dialog is up
     bool unloaded_ = false;    // the window is being taken down
     // Check marks and enabled states of the items that have them.

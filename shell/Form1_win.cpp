@@ -4,6 +4,7 @@
 #include "base/Report.h"
 #include "desktop/DesktopHost_win.h"
 #include "desktop/DesktopLayer_win.h"
+#include "desktop/Coverage.h"
 #include "desktop/DesktopMod.h"
 #include "desktop/RegistryMod.h"
 #include "desktop/Registry_win.h"
@@ -75,6 +76,15 @@ private:
     Form1Window::Parts& p_;
 };
 
+class Form1Cover final : public CoverWatch {
+public:
+    explicit Form1Cover(Form1Window::Parts& p) : p_(p) {}
+    bool DesktopCovered() override;
+
+private:
+    Form1Window::Parts& p_;
+};
+
 struct Form1Window::Parts {
     Parts(HINSTANCE instance, MediaPlayer* hotkeyMedia) : inst(instance) {
         hotkeys.m_objHotkeyMedia = hotkeyMedia;
@@ -110,8 +120,15 @@ struct Form1Window::Parts {
     Win32DesktopHost host{inst};
     DesktopLayer layer{windowTree, host};
     Form1 form{Form1Parts{media, registry, desktop, tray, timer, menu, ui, dialog, hotkeys, layer}};
+    Form1Cover cover{*this};
+    bool sessionLocked = false, displayOff = false;  // from the session and power messages
+    HANDLE powerNotify = nullptr;
 
     bool CreateTheWindow();
+    void WatchDesktop();
+    void UnwatchDesktop();
+    void OnSessionChange(WPARAM event);
+    bool OnPowerBroadcast(WPARAM event, LPARAM data);
     void BuildMenu();
     void Unload();
 };
@@ -263,8 +280,106 @@ void Form1Window::Parts::Unload() {
     unloaded = true;
     form.Form_QueryUnload();
     form.Form_Unload();
+    UnwatchDesktop();
     session = SessionNotice();
     DestroyWindow(hwnd);
+}
+
+// --- the covered desktop ------------------------------------------------------------
+
+namespace {
+
+constexpr WPARAM kPbtPowerSettingChange = 0x8013;  // PBT_POWERSETTINGCHANGE, Vista on
+constexpr DWORD kDisplayOff = 0;
+// GUID_CONSOLE_DISPLAY_STATE: 0 off, 1 on, 2 dimmed.
+constexpr GUID kConsoleDisplayState = {
+    0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+struct PowerSetting {  // POWERBROADCAST_SETTING
+    GUID setting;
+    DWORD length;
+    UCHAR data[1];
+};
+
+// Windows of the desktop itself and of the taskbar never hide the desktop.
+bool CountsAsCover(HWND w) {
+    if (!w || w == GetShellWindow() || w == GetDesktopWindow() || !IsWindowVisible(w) ||
+        IsIconic(w) || (GetWindowLongPtrA(w, GWL_EXSTYLE) & WS_EX_TOOLWINDOW))
+        return false;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid == GetCurrentProcessId()) return false;
+    char cls[32] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    for (const char* shell : {"Progman", "WorkerW", "Shell_TrayWnd", "Shell_SecondaryTrayWnd"})
+        if (!lstrcmpiA(cls, shell)) return false;
+    return true;
+}
+
+NotificationState QueryNotificationState() {
+    using Fn = HRESULT(WINAPI*)(int*);
+    static const auto query = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("shell32.dll"), "SHQueryUserNotificationState")));
+    int state = 0;
+    if (!query || FAILED(query(&state))) return NotificationState::Unknown;
+    return static_cast<NotificationState>(state);
+}
+
+}  // namespace
+
+bool Form1Cover::DesktopCovered() {
+    DesktopView view;
+    view.sessionLocked = p_.sessionLocked;
+    view.displayOff = p_.displayOff;
+    view.notification = QueryNotificationState();
+    // The film sits at the top left of the desktop: the primary monitor.
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (GetMonitorInfoA(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &mi))
+        view.monitor = Rect{mi.rcMonitor.left, mi.rcMonitor.top, mi.rcMonitor.right, mi.rcMonitor.bottom};
+    HWND front = GetForegroundWindow();
+    RECT r{};
+    if (CountsAsCover(front) && GetWindowRect(front, &r)) {
+        view.hasForeground = true;
+        view.foreground = Rect{r.left, r.top, r.right, r.bottom};
+    }
+    return mevra::DesktopCovered(view);
+}
+
+// Display notifications (session ones come through SessionNotice); the call is Vista's,
+// so it is found at run time.
+void Form1Window::Parts::WatchDesktop() {
+    form.SetCoverWatch(&cover);
+    using PowerFn = HANDLE(WINAPI*)(HANDLE, LPCGUID, DWORD);
+    const auto power = reinterpret_cast<PowerFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "RegisterPowerSettingNotification")));
+    if (power) powerNotify = power(hwnd, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+}
+
+void Form1Window::Parts::UnwatchDesktop() {
+    form.SetCoverWatch(nullptr);
+    if (powerNotify) {
+        using Fn = BOOL(WINAPI*)(HANDLE);
+        const auto unreg = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleA("user32.dll"), "UnregisterPowerSettingNotification")));
+        if (unreg) unreg(powerNotify);
+        powerNotify = nullptr;
+    }
+}
+
+void Form1Window::Parts::OnSessionChange(WPARAM event) {
+    if (event == WTS_SESSION_LOCK) sessionLocked = true;
+    if (event == WTS_SESSION_UNLOCK) sessionLocked = false;
+}
+
+bool Form1Window::Parts::OnPowerBroadcast(WPARAM event, LPARAM data) {
+    const auto* s = reinterpret_cast<const PowerSetting*>(data);
+    if (event != kPbtPowerSettingChange || !s || !IsEqualGUID(s->setting, kConsoleDisplayState) ||
+        s->length < sizeof(DWORD))
+        return false;
+    DWORD state = 0;
+    CopyMemory(&state, s->data, sizeof state);
+    displayOff = state == kDisplayOff;
+    return true;
 }
 
 namespace {
@@ -304,10 +419,12 @@ LRESULT CALLBACK Form1Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                 if (wParam == SPI_SETWORKAREA) p->form.OnWorkAreaChange();
                 break;
             case WM_POWERBROADCAST:
+                if (p->OnPowerBroadcast(wParam, lParam)) return TRUE;
                 if (wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMESUSPEND)
                     p->form.OnResume();
                 return TRUE;
             case WM_WTSSESSION_CHANGE:
+                p->OnSessionChange(wParam);
                 if (wParam == WTS_SESSION_UNLOCK) p->form.OnSessionUnlock();
                 return 0;
             case WM_CLOSE:
@@ -361,6 +478,7 @@ bool Form1Window::Load() {
     if (!p.form.Form_Initialize()) return false;
     if (!p.CreateTheWindow()) return false;
     p.form.Form_Load(FromHwnd(p.hwnd));
+    p.WatchDesktop();
     return true;
 }
 

@@ -30,6 +30,13 @@ public:
     virtual void SetEnabled(MenuItem item, bool enabled) = 0;
 };
 
+// Whether anybody can see the desktop, asked on each loop-timer tick.
+class CoverWatch {
+public:
+    virtual ~CoverWatch() = default;
+    virtual bool DesktopCovered() = 0;
+};
+
 class ShellUi {
 public:
     virtual ~ShellUi() = default;

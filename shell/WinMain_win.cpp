@@ -3,6 +3,10 @@
 // open About box are gone.
 #include <windows.h>
 
+#include <cstdlib>
+#include <new>
+#include <typeinfo>
+
 #include "dialogs/Form2_win.h"
 #include "media/Korvane.h"
 #include "media/MediaApiWin.h"
@@ -40,5 +44,44 @@ int Main(HINSTANCE instance) {
 }
 
 }  // namespace mevra
+
+// Size: the standard library's own error paths below replace its defaults, which link
+// the C++ name demangler (for a console message nobody sees) and the exception classes
+// with their second string implementation. Errors stay catchable as std::exception.
+namespace {
+
+class LibraryError final : public std::exception {
+public:
+    explicit LibraryError(const char* what) : what_(what) {}
+    const char* what() const noexcept override { return what_; }
+
+private:
+    const char* what_;
+};
+
+}  // namespace
+
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
+
+namespace std {
+void __throw_bad_alloc() { throw bad_alloc(); }
+void __throw_bad_array_new_length() { throw bad_array_new_length(); }
+void __throw_bad_cast() { throw bad_cast(); }
+void __throw_bad_typeid() { throw bad_typeid(); }
+void __throw_bad_exception() { throw bad_exception(); }
+void __throw_bad_function_call() { throw LibraryError("bad function call"); }
+void __throw_logic_error(const char* what) { throw LibraryError(what); }
+void __throw_domain_error(const char* what) { throw LibraryError(what); }
+void __throw_invalid_argument(const char* what) { throw LibraryError(what); }
+void __throw_length_error(const char* what) { throw LibraryError(what); }
+void __throw_out_of_range(const char* what) { throw LibraryError(what); }
+void __throw_out_of_range_fmt(const char* what, ...) { throw LibraryError(what); }
+void __throw_runtime_error(const char* what) { throw LibraryError(what); }
+void __throw_range_error(const char* what) { throw LibraryError(what); }
+void __throw_overflow_error(const char* what) { throw LibraryError(what); }
+void __throw_underflow_error(const char* what) { throw LibraryError(what); }
+}  // namespace std
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) { return mevra::Main(instance); }

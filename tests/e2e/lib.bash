@@ -121,6 +121,14 @@ mevra_up() {  # mevra_up [EXE]: the built Mevra.exe unless told another
   MEVRA_PID=$(pid_of_window "$MEVRA_HWND")
   sleep 1.5   # the start-up balloon holds the program for a second
 }
+# Chooses a film through Ctrl+O and the open dialog.
+open_film() {
+  key ctrl+o
+  wait_until 15 has_window_title 'OPEN MEDIA FILE' || fail "Ctrl+O did not open the dialog"
+  sleep 1
+  type_text "$(winpath "$1")"
+  key Return
+}
 mevra_alive() { [ -n "$(window_by_class MevraForm1)" ]; }
 # MCI commands Mevra sent, one per line, as "command -> code [reply]".
 mci_log() { grep -a -o 'Mevra: mci \[.*' "$E2E_TRACE" | sed 's/^Mevra: mci \[//; s/\\n"$//; s/"$//' || true; }

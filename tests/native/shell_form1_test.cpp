@@ -432,6 +432,62 @@ TEST_F(Form1Test, EndOfFilmWithoutLoopClosesAndRestores) {
     EXPECT_TRUE(form.Checked(MenuItem::mnuloop));
 }
 
+// --- covered desktop ------------------------------------------------------------
+
+struct FakeCover final : CoverWatch {
+    bool covered = false;
+    bool DesktopCovered() override { return covered; }
+};
+
+// Each step: what the user does (or nothing), whether the desktop is covered at the tick
+// after it, then the film commands of the step and the state after the tick.
+TEST_F(Form1Test, CoveredDesktopPausesTheFilmApartFromTheUsersPause) {
+    enum class Do { Nothing, Pause, Play, Forward, Stop };
+    struct Step {
+        const char* name;
+        Do act;
+        bool covered;
+        fake::Journal film;  // setCommand and THE_ENDOFSONG entries
+        bool coverPaused, userPaused;
+    };
+    const Step steps[] = {
+        {"visible: only the end check", Do::Nothing, false, {"THE_ENDOFSONG 0"}, false, false},
+        {"covered: pause, no end check", Do::Nothing, true, {"setCommand 6"}, true, false},
+        {"still covered: nothing at all", Do::Nothing, true, {}, true, false},
+        {"shows again: resume", Do::Nothing, false, {"setCommand 7", "THE_ENDOFSONG 0"}, false, false},
+        {"covered again", Do::Nothing, true, {"setCommand 6"}, true, false},
+        {"the user's Pause meanwhile", Do::Pause, true, {"setCommand 6", "THE_ENDOFSONG 0"}, false, true},
+        {"shows again: stays paused", Do::Nothing, false, {"THE_ENDOFSONG 0"}, false, true},
+        {"Play resumes, covered: paused again", Do::Play, true, {"setCommand 7", "setCommand 6"}, true, false},
+        {"FForward plays on, then paused again", Do::Forward, true, {"FForward 5", "setCommand 6"}, true, false},
+        {"Stop closes; no more ticks matter", Do::Stop, true, {"setCommand 1", "setCommand 5"}, false, false},
+    };
+    FakeCover cover;
+    form.SetCoverWatch(&cover);
+    Start();
+    Open(std::string(kFilm));
+    for (const Step& st : steps) {
+        j.clear();
+        cover.covered = st.covered;
+        switch (st.act) {
+            case Do::Nothing: break;
+            case Do::Pause: form.mnuPause_Click(); break;
+            case Do::Play: form.mnuPlay_Click(); break;
+            case Do::Forward: form.mnuFF_Click(); break;
+            case Do::Stop: form.mnuStop_Click(); break;
+        }
+        if (form.LoopTimerOn()) form.tmrLoop_Timer();
+        fake::Journal film;
+        for (const auto& e : Only("media: "))
+            if (e.find("setCommand") != std::string::npos || e.find("END") != std::string::npos ||
+                e.find("FForward") != std::string::npos)
+                film.push_back(e.substr(7));
+        EXPECT_EQ(film, st.film) << st.name;
+        EXPECT_EQ(form.CoverPaused(), st.coverPaused) << st.name;
+        EXPECT_EQ(form.m_blnPaused, st.userPaused) << st.name;
+    }
+}
+
 TEST_F(Form1Test, WallpaperIsSavedOnlyOnceAcrossRestarts) {
     Start();
     Open(std::string(kFilm));

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "resources/resource.h"
 
@@ -12,20 +13,34 @@ namespace {
 
 HINSTANCE Self() { return GetModuleHandleA(nullptr); }
 
+// A picture resource loaded as the program loads it (the files are palette bitmaps, the
+// banner run-length coded), with its pixels read back as 24-bit RGB.
 struct Dib {
     BITMAP info{};
     HBITMAP handle = nullptr;
+    std::vector<unsigned char> rgb;  // bottom-up rows of 24-bit pixels
+    int stride = 0;
     explicit Dib(LPCSTR name)
-        : handle(static_cast<HBITMAP>(LoadImageA(Self(), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))) {
-        if (handle) GetObjectA(handle, sizeof info, &info);
+        : handle(static_cast<HBITMAP>(LoadImageA(Self(), name, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR))) {
+        if (!handle) return;
+        GetObjectA(handle, sizeof info, &info);
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+        bi.bmiHeader.biWidth = info.bmWidth;
+        bi.bmiHeader.biHeight = info.bmHeight;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 24;
+        stride = (info.bmWidth * 3 + 3) & ~3;
+        rgb.resize(static_cast<size_t>(stride) * info.bmHeight);
+        HDC dc = GetDC(nullptr);
+        GetDIBits(dc, handle, 0, info.bmHeight, rgb.data(), &bi, DIB_RGB_COLORS);
+        ReleaseDC(nullptr, dc);
     }
     ~Dib() { DeleteObject(handle); }
     Dib(const Dib&) = delete;
     Dib& operator=(const Dib&) = delete;
-    // Pixel of a 24-bit bottom-up DIB section.
     COLORREF At(int x, int y) const {
-        const auto* row = static_cast<const unsigned char*>(info.bmBits) +
-                          (info.bmHeight - 1 - y) * info.bmWidthBytes;
+        const unsigned char* row = rgb.data() + (info.bmHeight - 1 - y) * stride;
         return RGB(row[x * 3 + 2], row[x * 3 + 1], row[x * 3]);
     }
 };
@@ -58,7 +73,6 @@ TEST(MenuResources, MenuPicturesAreSixteenPixelImageAndMaskPairs) {
         for (const Dib* d : {&image, &mask}) {
             EXPECT_EQ(d->info.bmWidth, 16) << id;
             EXPECT_EQ(d->info.bmHeight, 16) << id;
-            EXPECT_EQ(d->info.bmBitsPixel, 24) << id;
         }
         int opaque = 0;
         for (int y = 0; y < 16; ++y)
@@ -82,7 +96,6 @@ TEST(MenuResources, CheckGlyphIsABlackTickOnWhite) {
     ASSERT_NE(tick.handle, nullptr);
     EXPECT_EQ(tick.info.bmWidth, 16);
     EXPECT_EQ(tick.info.bmHeight, 16);
-    EXPECT_EQ(tick.info.bmBitsPixel, 24);
     int black = 0;
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) {
@@ -101,7 +114,6 @@ TEST(MenuResources, TextureAndBannerSizes) {
         ASSERT_NE(d.handle, nullptr) << p.id;
         EXPECT_EQ(d.info.bmWidth, p.w);
         EXPECT_EQ(d.info.bmHeight, p.h);
-        EXPECT_EQ(d.info.bmBitsPixel, 24);
     }
     // The texture is light enough for dark text: every pixel well above mid-grey.
     Dib tex(MAKEINTRESOURCEA(IDB_IMAGE1));
