@@ -1,8 +1,11 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <string>
+#include <vector>
 
 #include "base/LateBound_win.h"
 #include "base/Raii_win.h"
@@ -19,40 +22,52 @@ constexpr int kLocaleTextBuffer = 8;  // LOCALE_SDECIMAL holds at most 4 charact
 constexpr char kFallbackSeparator[] = ".";
 constexpr DWORD kWidePathChars = 32768;
 
-std::wstring Widen(const std::string& text) {
+// Wide text without std::wstring, whose library instantiation alone would add a tenth to
+// the program's size. No terminating NUL inside; Terminated adds one for the API.
+using Wide = std::vector<wchar_t>;
+
+Wide Widen(const std::string& text) {
     const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
+    Wide wide(static_cast<std::size_t>(n > 0 ? n : 0));
+    if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
     return wide;
 }
 
-// The one name in dir that pattern ('?' for any character) matches; "" for none or several.
-std::wstring OnlyMatch(const std::wstring& dir, const std::wstring& pattern) {
+Wide Terminated(Wide text) {
+    text.push_back(L'\0');
+    return text;
+}
+
+// The one name in dir that pattern ('?' for any character) matches; empty for none or several.
+Wide OnlyMatch(const Wide& dir, const Wide& pattern) {
+    Wide query = dir;
+    query.push_back(L'\\');
+    query.insert(query.end(), pattern.begin(), pattern.end());
     WIN32_FIND_DATAW found{};
-    const HANDLE first = ::FindFirstFileW((dir + L"\\" + pattern).c_str(), &found);
-    if (first == INVALID_HANDLE_VALUE) return std::wstring();
+    const HANDLE first = ::FindFirstFileW(Terminated(query).data(), &found);
+    if (first == INVALID_HANDLE_VALUE) return Wide();
     UniqueFind search(first);
-    std::wstring name = found.cFileName;
+    const Wide name(found.cFileName, found.cFileName + ::wcslen(found.cFileName));
     while (::FindNextFileW(search.get(), &found))
-        if (std::wstring(found.cFileName) != L"." && std::wstring(found.cFileName) != L"..") return std::wstring();
+        if (::wcscmp(found.cFileName, L".") != 0 && ::wcscmp(found.cFileName, L"..") != 0) return Wide();
     return name;
 }
 
 // The ANSI open dialog hands back a '?' for each character outside the code page, a
 // character no file name can hold: the real path is the one the '?'s match.
-std::wstring ResolveLossyPath(const std::string& path) {
-    const std::wstring wide = Widen(path);
-    std::wstring resolved;
-    std::size_t start = 0;
-    while (start <= wide.size()) {
-        std::size_t end = wide.find(L'\\', start);
-        if (end == std::wstring::npos) end = wide.size();
-        std::wstring part = wide.substr(start, end - start);
-        if (part.find(L'?') != std::wstring::npos) {
+Wide ResolveLossyPath(const std::string& path) {
+    const Wide wide = Widen(path);
+    Wide resolved;
+    for (auto start = wide.begin();;) {
+        const auto end = std::find(start, wide.end(), L'\\');
+        Wide part(start, end);
+        if (std::find(part.begin(), part.end(), L'?') != part.end()) {
             part = OnlyMatch(resolved, part);
-            if (part.empty()) return std::wstring();
+            if (part.empty()) return Wide();
         }
-        resolved += (start == 0 ? L"" : L"\\") + part;
+        if (start != wide.begin()) resolved.push_back(L'\\');
+        resolved.insert(resolved.end(), part.begin(), part.end());
+        if (end == wide.end()) break;
         start = end + 1;
     }
     return resolved;
@@ -61,17 +76,17 @@ std::wstring ResolveLossyPath(const std::string& path) {
 // GetShortPathNameA's answer for a path found through its wide form: the short name
 // in ANSI, or 0 when it has no short name that the code page can carry.
 std::uint32_t ShortPathOfLossy(const std::string& path, char* buffer, std::uint32_t buffer_size) {
-    const std::wstring wide = ResolveLossyPath(path);
+    const Wide wide = ResolveLossyPath(path);
     if (wide.empty()) return 0;
-    std::wstring shortened(kWidePathChars, L'\0');
-    const DWORD n = ::GetShortPathNameW(wide.c_str(), &shortened[0], kWidePathChars);
+    Wide shortened(kWidePathChars);
+    const DWORD n = ::GetShortPathNameW(Terminated(wide).data(), shortened.data(), kWidePathChars);
     if (n == 0 || n >= kWidePathChars) return 0;
     BOOL lossy = FALSE;
-    const int bytes = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, shortened.c_str(), static_cast<int>(n),
+    const int bytes = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, shortened.data(), static_cast<int>(n),
                                             nullptr, 0, nullptr, &lossy);
     if (bytes <= 0 || lossy) return 0;
     if (static_cast<std::uint32_t>(bytes) + 1 > buffer_size) return static_cast<std::uint32_t>(bytes) + 1;
-    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, shortened.c_str(), static_cast<int>(n), buffer, bytes,
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, shortened.data(), static_cast<int>(n), buffer, bytes,
                           nullptr, nullptr);
     buffer[bytes] = '\0';
     return static_cast<std::uint32_t>(bytes);
