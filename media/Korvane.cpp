@@ -73,6 +73,8 @@ std::string KORVANECLASS::Filename() const {
     return buffer.substr(0, n);
 }
 
+std::string KORVANECLASS::FilenameUtf8() const { return system_.RealPathUtf8(file_); }
+
 std::string KORVANECLASS::DeviceType() const {
     static const char* const kMpegVideo[] = {
         "AIF", "AIFC", "ASX", "AU",  "AVI",  "DAT", "ENC", "M1V", "MOV",

@@ -43,6 +43,7 @@ public:
     void SethwndParent(Hwnd parent) override;
     std::string Filename() const override;  // short (8.3) form, "" when unavailable
     void SetFilename(const std::string& path) override;
+    std::string FilenameUtf8() const override;
     std::string DeviceType() const;         // MCI device type by extension
 
     // Playback commands, each preceded by the CD-audio open.

@@ -31,6 +31,10 @@ public:
     // (without the NUL), the size needed when the buffer is too small, 0 on failure.
     virtual std::uint32_t ShortPathName(const std::string& long_path, char* buffer,
                                            std::uint32_t buffer_size) = 0;
+    // The path in UTF-8, each '?' (the ANSI open dialog's stand-in for a character outside
+    // the code page) replaced by what the one name it matches holds; "" when a '?' matches
+    // no name or several.
+    virtual std::string RealPathUtf8(const std::string& lossy_path) = 0;
     // GetWindowRect(hwnd); false (and rect untouched) when it fails.
     virtual bool WindowRect(Hwnd hwnd, Rect& rect) = 0;
     // FindWindowA(NULL, title); 0 when there is no such window.

@@ -16,6 +16,7 @@ class Win32MediaSystemApi : public MediaSystemApi {
 public:
     std::uint32_t ShortPathName(const std::string& long_path, char* buffer,
                                    std::uint32_t buffer_size) override;
+    std::string RealPathUtf8(const std::string& lossy_path) override;
     bool WindowRect(Hwnd hwnd, Rect& rect) override;
     Hwnd FindWindowByTitle(const std::string& title) override;
     std::string DecimalSeparator() override;

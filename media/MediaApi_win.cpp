@@ -10,6 +10,7 @@
 #include "base/LateBound_win.h"
 #include "base/Raii_win.h"
 #include "base/Report.h"
+#include "base/WideText_win.h"
 #include "media/MediaApiWin.h"
 #include "media/MediaPlayer.h"
 
@@ -21,22 +22,6 @@ namespace {
 constexpr int kLocaleTextBuffer = 8;  // LOCALE_SDECIMAL holds at most 4 characters with its NUL
 constexpr char kFallbackSeparator[] = ".";
 constexpr DWORD kWidePathChars = 32768;
-
-// Wide text without std::wstring, whose library instantiation alone would add a tenth to
-// the program's size. No terminating NUL inside; Terminated adds one for the API.
-using Wide = std::vector<wchar_t>;
-
-Wide Widen(const std::string& text) {
-    const int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    Wide wide(static_cast<std::size_t>(n > 0 ? n : 0));
-    if (n > 0) ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
-}
-
-Wide Terminated(Wide text) {
-    text.push_back(L'\0');
-    return text;
-}
 
 // The one name in dir that pattern ('?' for any character) matches; empty for none or several.
 Wide OnlyMatch(const Wide& dir, const Wide& pattern) {
@@ -56,7 +41,7 @@ Wide OnlyMatch(const Wide& dir, const Wide& pattern) {
 // The ANSI open dialog hands back a '?' for each character outside the code page, a
 // character no file name can hold: the real path is the one the '?'s match.
 Wide ResolveLossyPath(const std::string& path) {
-    const Wide wide = Widen(path);
+    const Wide wide = Widen(path, CP_ACP);
     Wide resolved;
     for (auto start = wide.begin();;) {
         const auto end = std::find(start, wide.end(), L'\\');
@@ -114,6 +99,11 @@ bool Win32MciApi::ErrorString(std::uint32_t code, char* buffer, std::uint32_t bu
     using ErrorFn = BOOL(WINAPI*)(MCIERROR, LPSTR, UINT);
     static const auto text = LateBound<ErrorFn>("winmm.dll", "mciGetErrorStringA");
     return text && text(code, buffer, buffer_size) != FALSE;
+}
+
+std::string Win32MediaSystemApi::RealPathUtf8(const std::string& lossy_path) {
+    const Wide wide = ResolveLossyPath(lossy_path);
+    return Utf8Of(wide.data(), wide.size());
 }
 
 std::uint32_t Win32MediaSystemApi::ShortPathName(const std::string& long_path, char* buffer,

@@ -46,6 +46,8 @@ public:
     virtual void SethwndParent(Hwnd parent) = 0;
     virtual std::string Filename() const = 0;         // short form
     virtual void SetFilename(const std::string& path) = 0;
+    // The path as the wide API finds it, in UTF-8 (MediaSystemApi::RealPathUtf8).
+    virtual std::string FilenameUtf8() const = 0;
 
     // command is a MediaCommand; drive and value serve the CD open and kCmdPlayFrom/kCmdSpeed.
     virtual void setCommand(int command, const std::string& drive = "", std::int32_t value = 0) = 0;

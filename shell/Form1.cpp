@@ -177,19 +177,25 @@ void Form1::mnuPlay_Click() {
         });
         m_blnPlaying = false;
         SetTimer(false);
-        Attempt("Play: show the failure", [&] {
-            p_.tray.ShowTrayBalloon(GetFileName(filmname, true) + ": " + opened.text,
-                                    kBalloonTitle, kBalloonInfoFlags, true, kBalloonMs);
-        });
+        Attempt("Play: show the failure", [&] { ShowFilmBalloon(": " + opened.text); });
         return;
     }
     Attempt("Play: place the film", [&] { SettleFilm(); });
-    Attempt("Play: show the film's name", [&] {
-        p_.tray.ShowTrayBalloon(GetFileName(filmname, true), kBalloonTitle, kBalloonInfoFlags,
-                                true, kBalloonMs);
-    });
+    Attempt("Play: show the film's name", [&] { ShowFilmBalloon(""); });
     m_blnPlaying = true;
     SetTimer(true);
+}
+
+void Form1::ShowFilmBalloon(const std::string& rest) {
+    const std::string name = GetFileName(filmname, true);
+    // No file name holds a '?': here it stands for a character the code page lost, and
+    // the name the user chose is the one the wide API finds.
+    const std::string real =
+        name.find('?') == std::string::npos ? std::string() : GetFileName(p_.media.FilenameUtf8(), true);
+    if (real.empty())
+        p_.tray.ShowTrayBalloon(name + rest, kBalloonTitle, kBalloonInfoFlags, true, kBalloonMs);
+    else
+        p_.tray.ShowNamedBalloon(real, rest, kBalloonTitle, kBalloonInfoFlags, kBalloonMs);
 }
 
 void Form1::mnuPause_Click() {
@@ -383,10 +389,7 @@ void Form1::MoveFilmToLayer() {
         // Its file gone meanwhile, say: as when a Play fails.
         Attempt("move the film: stop it", [&] { StopFilm(); });
         m_blnPlaying = false;
-        Attempt("move the film: say why", [&] {
-            p_.tray.ShowTrayBalloon(GetFileName(filmname, true) + ": " + opened.text,
-                                    kBalloonTitle, kBalloonInfoFlags, true, kBalloonMs);
-        });
+        Attempt("move the film: say why", [&] { ShowFilmBalloon(": " + opened.text); });
         return;
     }
     Attempt("move the film: place it", [&] { SettleFilm(); });

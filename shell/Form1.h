@@ -129,6 +129,8 @@ private:
     void HideDesktopWindows(bool hide);
     void CheckCovered();
     void SetTimer(bool on);
+    // The balloon about the film: its name, then rest.
+    void ShowFilmBalloon(const std::string& rest);
     void SetChecked(MenuItem item, bool checked);
     void SetEnabled(MenuItem item, bool enabled);
 

@@ -73,6 +73,10 @@ class TrayApi {
 public:
     virtual ~TrayApi() = default;
     virtual bool NotifyIcon(std::uint32_t message, const TrayIconRecord& record) = 0;
+    // The same through Shell_NotifyIconW, for a balloon whose text is name (UTF-8)
+    // followed by the record's szInfo (code page); the other texts are the record's.
+    virtual bool NotifyIconNamed(std::uint32_t message, const TrayIconRecord& record,
+                                 const std::string& nameUtf8) = 0;
     virtual void Sleep(std::uint32_t milliseconds) = 0;
 };
 
@@ -90,11 +94,17 @@ public:
     // calling thread and then clears it.
     void ShowTrayBalloon(const std::string& text, const std::string& title,
                          std::uint32_t infoFlags, bool show, std::int32_t timeoutMs);
+    // Shows a balloon saying nameUtf8 then rest (code page), as ShowTrayBalloon does, for a
+    // name the code page cannot spell: it goes to the shell in the wide form.
+    void ShowNamedBalloon(const std::string& nameUtf8, const std::string& rest,
+                          const std::string& title, std::uint32_t infoFlags, std::int32_t timeoutMs);
     void ClearTrayBalloonAfter(std::int32_t milliseconds);
 
     const TrayIconRecord& Record() const { return TrayIconData; }
 
 private:
+    void FillBalloon(const std::string& text, const std::string& title, std::uint32_t infoFlags);
+
     TrayApi& api_;
     Hwnd owner_ = 0;
     TrayIconRecord TrayIconData;

@@ -3,9 +3,12 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <cstddef>
+#include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include "base/Report.h"
+#include "base/WideText_win.h"
 
 namespace mevra {
 
@@ -41,20 +44,75 @@ MEVRA_SAME_FIELD(dwInfoFlags);
 #undef MEVRA_SAME_FIELD
 static_assert(sizeof(TrayIconRecord) == NOTIFYICONDATAA_V2_SIZE,
               "tray record must be the version-2 NOTIFYICONDATAA");
+static_assert(kInfoChars == ARRAYSIZE(NOTIFYICONDATAW::szInfo) &&
+              kTipChars == ARRAYSIZE(NOTIFYICONDATAW::szTip) &&
+              kInfoTitleChars == ARRAYSIZE(NOTIFYICONDATAW::szInfoTitle));
+
+namespace {
+
+template <std::size_t N>
+std::string FieldText(const char (&field)[N]) {
+    return std::string(field, ::strnlen(field, N));
+}
+
+// Wide text into a fixed field, cut to leave room for the NUL but never between the
+// two halves of a surrogate pair.
+template <std::size_t N>
+void FillWideField(wchar_t (&field)[N], const Wide& text) {
+    std::size_t n = text.size() < N - 1 ? text.size() : N - 1;
+    if (n < text.size() && n > 0 && text[n - 1] >= 0xD800 && text[n - 1] < 0xDC00) --n;
+    std::copy(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n), field);
+    field[n] = L'\0';
+}
+
+// Each balloon's text to the debugger channel too: shells that draw no balloons
+// (Wine's among them) still leave a trace of what the user was told.
+void TraceBalloon(std::uint32_t message, std::uint32_t flags, const std::string& text) {
+    if (message == NIM_MODIFY && (flags & NIF_INFO) != 0 && !text.empty())
+        DebugLine("balloon [" + text + "]");
+}
+
+bool Sent(BOOL ok, const char* api, std::uint32_t message) {
+    if (ok) return true;
+    const long error = static_cast<long>(GetLastError());
+    static const char* const kNames[] = {"NIM_ADD", "NIM_MODIFY", "NIM_DELETE"};
+    const std::string name = message < 3 ? kNames[message] : std::to_string(message);
+    ReportFailure(std::string(api) + " " + name, error);
+    return false;
+}
+
+}  // namespace
 
 bool Win32TrayApi::NotifyIcon(std::uint32_t message, const TrayIconRecord& record) {
     // Shell_NotifyIconA does not write to the record; its prototype is just not const.
     auto* data = reinterpret_cast<NOTIFYICONDATAA*>(const_cast<TrayIconRecord*>(&record));
-    // Each balloon's text to the debugger channel too: shells that draw no balloons
-    // (Wine's among them) still leave a trace of what the user was told.
-    if (message == NIM_MODIFY && (record.uFlags & NIF_INFO) != 0 && record.szInfo[0] != '\0')
-        DebugLine("balloon [" + std::string(record.szInfo, ::strnlen(record.szInfo, kInfoChars)) + "]");
-    if (Shell_NotifyIconA(message, data)) return true;
-    const long error = static_cast<long>(GetLastError());
-    static const char* const kNames[] = {"NIM_ADD", "NIM_MODIFY", "NIM_DELETE"};
-    const std::string name = message < 3 ? kNames[message] : std::to_string(message);
-    ReportFailure("Shell_NotifyIconA " + name, error);
-    return false;
+    TraceBalloon(message, record.uFlags, FieldText(record.szInfo));
+    return Sent(Shell_NotifyIconA(message, data), "Shell_NotifyIconA", message);
+}
+
+bool Win32TrayApi::NotifyIconNamed(std::uint32_t message, const TrayIconRecord& record,
+                                   const std::string& nameUtf8) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = NOTIFYICONDATAW_V2_SIZE;  // the size Windows XP knows, as the ANSI record's
+    data.hWnd = reinterpret_cast<HWND>(record.hWnd);
+    data.uID = record.uID;
+    data.uFlags = record.uFlags;
+    data.uCallbackMessage = record.uCallbackMessage;
+    data.hIcon = reinterpret_cast<HICON>(record.hIcon);
+    FillWideField(data.szTip, Widen(FieldText(record.szTip), CP_ACP));
+    data.dwState = record.dwState;
+    data.dwStateMask = record.dwStateMask;
+    Wide info = Widen(nameUtf8, CP_UTF8);
+    const Wide rest = Widen(FieldText(record.szInfo), CP_ACP);
+    info.insert(info.end(), rest.begin(), rest.end());
+    FillWideField(data.szInfo, info);
+    data.uTimeout = record.uTimeout;
+    FillWideField(data.szInfoTitle, Widen(FieldText(record.szInfoTitle), CP_ACP));
+    data.dwInfoFlags = record.dwInfoFlags;
+    // In UTF-8 on the ANSI channel: Wine's trace escapes its bytes, where the wide
+    // channel would pass on the code page's '?'s.
+    TraceBalloon(message, record.uFlags, Utf8Of(data.szInfo, ::wcslen(data.szInfo)));
+    return Sent(Shell_NotifyIconW(message, &data), "Shell_NotifyIconW", message);
 }
 
 void Win32TrayApi::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }

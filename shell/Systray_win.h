@@ -7,6 +7,8 @@ namespace mevra {
 class Win32TrayApi final : public TrayApi {
 public:
     bool NotifyIcon(std::uint32_t message, const TrayIconRecord& record) override;
+    bool NotifyIconNamed(std::uint32_t message, const TrayIconRecord& record,
+                         const std::string& nameUtf8) override;
     void Sleep(std::uint32_t milliseconds) override;
 };
 

@@ -113,6 +113,10 @@ public:
         std::memcpy(buffer, text.c_str(), text.size() + 1);
         return static_cast<std::uint32_t>(text.size());
     }
+    std::string RealPathUtf8(const std::string& lossy_path) override {
+        auto r = real_paths.find(lossy_path);
+        return r == real_paths.end() ? std::string() : r->second;
+    }
     bool WindowRect(Hwnd hwnd, Rect& rect) override {
         auto w = window_rects.find(hwnd);
         if (w == window_rects.end()) return false;
@@ -127,6 +131,7 @@ public:
     std::string DecimalSeparator() override { return decimal_separator; }
 
     std::map<std::string, std::string> short_paths;  // long path -> short form
+    std::map<std::string, std::string> real_paths;   // lossy path -> UTF-8 path
     std::map<Hwnd, Rect> window_rects;
     std::map<std::string, Hwnd> windows_by_title;
     std::string decimal_separator = ".";

@@ -33,6 +33,7 @@ public:
     bool openFailsEvenIfHeld = false;  // the open is refused before the alias is looked at
     std::int32_t position = 0;         // what PositionMs answers
     std::function<void(Hwnd parent)> onOpen;  // a successful open made the film's window
+    std::string realPath;              // what FilenameUtf8 answers
 
     std::string AliasName() const override { return alias_; }
     void SetAliasName(const std::string& a) override { alias_ = a; }
@@ -46,6 +47,7 @@ public:
         file_ = f;
         Log("Filename " + f);
     }
+    std::string FilenameUtf8() const override { return realPath; }
     void setCommand(int cmd, const std::string& = "", std::int32_t = 0) override {
         Log("setCommand " + std::to_string(cmd));
         if (cmd == 5) {
@@ -112,6 +114,7 @@ public:
     struct Sent {
         std::uint32_t message;
         TrayIconRecord record;
+        std::string name;  // the UTF-8 name in front of szInfo, for the wide form
     };
     std::vector<Sent> sent;
     std::vector<std::uint32_t> sleeps;
@@ -123,15 +126,22 @@ public:
         j_.push_back("tray: " + what);
         return true;
     }
+    bool NotifyIconNamed(std::uint32_t message, const TrayIconRecord& record,
+                         const std::string& name) override {
+        sent.push_back({message, record, name});
+        j_.push_back("tray: modify wide " + name + record.szInfo);
+        return true;
+    }
     void Sleep(std::uint32_t ms) override {
         sleeps.push_back(ms);
         j_.push_back("tray: sleep " + std::to_string(ms));
     }
-    // The balloon texts shown (clearing calls left out).
+    // The balloon texts shown (clearing calls left out), a wide one's name in front.
     std::vector<std::string> Balloons() const {
         std::vector<std::string> out;
         for (const auto& s : sent)
-            if (s.message == kNimModify && s.record.szInfo[0] != '\0') out.push_back(s.record.szInfo);
+            if (s.message == kNimModify && (s.record.szInfo[0] != '\0' || !s.name.empty()))
+                out.push_back(s.name + s.record.szInfo);
         return out;
     }
 

@@ -588,6 +588,47 @@ TEST_F(Form1Test, FailureBalloonTextIsCutToItsField) {
     EXPECT_EQ(balloons.back().size(), kInfoChars - 1);
 }
 
+// A name the code page lost characters of ('?' in the dialog's answer) is shown as the wide
+// API finds it, through the wide form; every other name stays on the ANSI form as it was.
+TEST_F(Form1Test, BalloonNamesTheFileTheWideApiFindsOnlyForALossyName) {
+    const std::string lossy = "C:\\Films\\????? ??.avi";
+    const std::string real = "C:\\Films\\\xd0\xa4\xd0\xb8\xd0\xbb\xd1\x8c\xd0\xbc \xe6\x98\xa0\xe7\x94\xbb.avi";
+    const std::string realName = real.substr(real.rfind('\\') + 1);
+    const OpenResult refused{263, "not recognized"};
+    const struct {
+        const char* what;
+        std::string path, realPath;
+        OpenResult open;
+        std::string wideName, ansiText;  // wideName "" for the ANSI form
+    } rows[] = {
+        {"lossy, plays", lossy, real, OpenResult{}, realName, ""},
+        {"lossy, refused", lossy, real, refused, realName, ": not recognized"},
+        {"lossy, no single match", lossy, "", refused, "", "????? ??.avi: not recognized"},
+        {"a '?' only in a folder", "C:\\??\\clip.avi", "C:\\x\\clip.avi", OpenResult{}, "", "clip.avi"},
+        {"plain", std::string(kFilm), std::string(kFilm), refused, "", "clip.avi: not recognized"},
+    };
+    Start();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        form.mnuStop_Click();
+        trayApi.sent.clear();
+        trayApi.sleeps.clear();
+        media.realPath = row.realPath;
+        media.nextOpen = row.open;
+        Open(row.path);
+        // The balloon, its 1.5 s, then the clearing call on the ANSI form.
+        ASSERT_EQ(trayApi.sent.size(), 2u);
+        const auto& shown = trayApi.sent[0];
+        EXPECT_EQ(shown.name, row.wideName);
+        EXPECT_STREQ(shown.record.szInfo, row.ansiText.c_str());
+        EXPECT_STREQ(shown.record.szInfoTitle, kBalloonTitle);
+        EXPECT_EQ(shown.record.dwInfoFlags, kBalloonInfoFlags);
+        EXPECT_EQ(trayApi.sleeps, std::vector<std::uint32_t>{1500});
+        EXPECT_EQ(trayApi.sent[1].name, "");
+        EXPECT_STREQ(trayApi.sent[1].record.szInfo, "");
+    }
+}
+
 // --- tray ----------------------------------------------------------------------
 
 TEST_F(Form1Test, NineLeftClicksCycleTheTips) {

@@ -78,6 +78,29 @@ TEST_F(SystrayTest, BalloonFillsTheInfoFieldsThenClearsAfterItsTime) {
                                 "tray: modify "}));
 }
 
+TEST_F(SystrayTest, NamedBalloonSetsWhatAnyBalloonDoesAndPassesTheNameOn) {
+    tray.SetTrayIcon(kIcon, "Mevra", false);
+    tray.ShowTrayBalloon("clip.avi", "Mevra", kBalloonInfoFlags, true, 1500);
+    tray.ShowNamedBalloon("\xd0\xa4.avi", ": gone", "Mevra", kBalloonInfoFlags, 1500);
+    ASSERT_EQ(api.sent.size(), 5u);
+    const auto& ansi = api.sent[1];
+    const auto& wide = api.sent[3];
+    EXPECT_EQ(wide.message, kNimModify);
+    EXPECT_EQ(wide.name, "\xd0\xa4.avi");
+    ExpectPadded(wide.record.szInfo, ": gone");
+    // Everything else as the ANSI balloon had it.
+    ExpectPadded(wide.record.szInfoTitle, "Mevra");
+    ExpectPadded(wide.record.szTip, "Mevra");
+    EXPECT_EQ(wide.record.uFlags, ansi.record.uFlags);
+    EXPECT_EQ(wide.record.dwInfoFlags, ansi.record.dwInfoFlags);
+    EXPECT_EQ(wide.record.hWnd, kOwner);
+    EXPECT_EQ(wide.record.hIcon, kIcon);
+    EXPECT_EQ(wide.record.cbSize, ansi.record.cbSize);
+    EXPECT_EQ(api.sleeps, (std::vector<std::uint32_t>{1500, 1500}));
+    EXPECT_EQ(api.sent[4].name, "");
+    ExpectPadded(api.sent[4].record.szInfo, "");
+}
+
 TEST_F(SystrayTest, NoTimeoutMeansNoSleepAndNoClear) {
     for (std::int32_t timeout : {0, -5}) {
         api.sent.clear();

@@ -209,5 +209,48 @@ TEST_F(MediaPlayerWin, DesktopWindowIsFoundByTitle) {
     EXPECT_NE(player_.GetHwndDesktop(), 0);
 }
 
+// The ANSI open dialog's '?'s for characters outside the code page: the file they stand for
+// is named in UTF-8 and reached by its short name, while it is the only one they match.
+TEST(LossyPath, IsTheOneFileItsQuestionMarksMatch) {
+    char temp[MAX_PATH] = {};
+    ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+    const std::string dir = std::string(temp) + "mevra-lossy-" + std::to_string(GetCurrentProcessId());
+    const std::wstring wdir(dir.begin(), dir.end());
+    const std::wstring film = L"\x0424\x0438\x043b\x044c\x043c \x6620\x753b.avi";  // "Фильм 映画.avi"
+    const std::wstring folder = L"\x041f\x0430\x043f\x043a\x0430";                    // "Папка"
+    const std::wstring other = L"\x041a\x0430\x0434\x0440\x044b \x6620\x50cf.avi";  // "Кадры 映像.avi"
+    const std::string filmUtf8 = "\xd0\xa4\xd0\xb8\xd0\xbb\xd1\x8c\xd0\xbc \xe6\x98\xa0\xe7\x94\xbb.avi";
+    const std::string folderUtf8 = "\xd0\x9f\xd0\xb0\xd0\xbf\xd0\xba\xd0\xb0";
+    auto touch = [](const std::wstring& path) {
+        CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    };
+    ASSERT_TRUE(CreateDirectoryW(wdir.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((wdir + L"\\" + folder).c_str(), nullptr));
+    touch(wdir + L"\\" + film);
+    touch(wdir + L"\\" + folder + L"\\clip.avi");
+    KORVANECLASS player{Win32Mci(), Win32MediaSystem()};
+    const struct {
+        const char* what;
+        std::string lossy, real;
+    } rows[] = {
+        {"one match", dir + "\\????? ??.avi", dir + "\\" + filmUtf8},
+        {"a lossy folder", dir + "\\?????\\clip.avi", dir + "\\" + folderUtf8 + "\\clip.avi"},
+        {"no match", dir + "\\???.avi", ""},
+        {"two matches", dir + "\\????? ??.avi", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        if (std::string(row.what) == "two matches") touch(wdir + L"\\" + other);
+        player.SetFilename(row.lossy);
+        EXPECT_EQ(player.FilenameUtf8(), row.real);
+        EXPECT_EQ(player.Filename().empty(), row.real.empty()) << player.Filename();
+    }
+    DeleteFileW((wdir + L"\\" + folder + L"\\clip.avi").c_str());
+    RemoveDirectoryW((wdir + L"\\" + folder).c_str());
+    DeleteFileW((wdir + L"\\" + film).c_str());
+    DeleteFileW((wdir + L"\\" + other).c_str());
+    EXPECT_TRUE(RemoveDirectoryW(wdir.c_str()));
+}
+
 }  // namespace
 }  // namespace mevra

@@ -9,8 +9,10 @@
 #include <cstddef>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "base/Raii_win.h"
+#include "base/Report.h"
 #include "desktop/DesktopMod.h"
 #include "media/Korvane.h"
 #include "media/MediaApiWin.h"
@@ -19,6 +21,7 @@
 #include "shell/Form1_win.h"
 #include "shell/HOTKEYmod_win.h"
 #include "shell/Systray.h"
+#include "shell/Systray_win.h"
 
 namespace {
 
@@ -72,6 +75,39 @@ TEST(TrayRecord, IsTheBalloonNotifyIconDataLayout) {
         {offsetof(TrayIconRecord, dwInfoFlags), 484},
     };
     for (const auto& o : offsets) EXPECT_EQ(o[0], o[1]);
+}
+
+std::vector<std::string> g_lines;
+
+// The wide balloon is taken as the ANSI one is, and its trace spells the name in UTF-8:
+// whole, or cut at the field's 255 UTF-16 units, never inside a surrogate pair.
+TEST(TrayRecord, WideBalloonIsTakenAndItsTraceNamesTheFile) {
+    const std::string film = "\xd0\xa4\xd0\xb8\xd0\xbb\xd1\x8c\xd0\xbc \xe6\x98\xa0\xe7\x94\xbb.avi";
+    std::string cyrillic, emoji;  // 300 letters of one UTF-16 unit; 150 surrogate pairs
+    for (int i = 0; i < 300; ++i) cyrillic += "\xd0\xa4";
+    for (int i = 0; i < 150; ++i) emoji += "\xf0\x9f\x8e\xac";
+    const struct {
+        std::string name, rest, trace;
+    } rows[] = {
+        {film, ": the device said no", film + ": the device said no"},
+        {cyrillic, ": cut", cyrillic.substr(0, 2 * 255)},
+        {emoji, "", emoji.substr(0, 4 * 127)},
+    };
+    HWND owner = MakeProbe();
+    ASSERT_NE(owner, nullptr);
+    Win32TrayApi api;
+    Systray tray{api};
+    tray.SetOwner(reinterpret_cast<Hwnd>(owner));
+    g_lines.clear();
+    const DebugSink previous = SetDebugSink([](const std::string& line) { g_lines.push_back(line); });
+    tray.SetTrayIcon(reinterpret_cast<std::intptr_t>(LoadIconA(nullptr, IDI_APPLICATION)), kTrayTip, false);
+    for (const auto& row : rows) tray.ShowNamedBalloon(row.name, row.rest, kBalloonTitle, kBalloonInfoFlags, 0);
+    tray.SetTrayIcon(0, kTrayTip, true);
+    SetDebugSink(previous);
+    DestroyWindow(owner);
+    std::vector<std::string> expected;
+    for (const auto& row : rows) expected.push_back("Mevra: balloon [" + row.trace + "]");
+    EXPECT_EQ(g_lines, expected);  // and no failure of the shell calls among them
 }
 
 class Form1WindowTest : public ::testing::Test {
