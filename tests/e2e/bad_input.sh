@@ -17,7 +17,8 @@ mkdir -p "$bad"
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 balloons() { grep -a -c 'Mevra: balloon \[' "$E2E_TRACE" || true; }
-last_balloon() { grep -a -o 'Mevra: balloon \[.*' "$E2E_TRACE" | tail -n 1 | sed 's/^Mevra: balloon \[//; s/\]\(\\n\)\{0,1\}"$//'; }
+# The trace escapes bytes outside ASCII (\xd0...), which a name in UTF-8 has: decoded here.
+last_balloon() { printf '%b' "$(grep -a -o 'Mevra: balloon \[.*' "$E2E_TRACE" | tail -n 1 | sed 's/^Mevra: balloon \[//; s/\]\(\\n\)\{0,1\}"$//')"; }
 # The MCI result of the first film open after the N-th (the CD-audio opens left out).
 open_after() { mci_log | grep '^open ' | grep -v 'Type cdaudio' | tail -n +$(($1 + 1)) | head -n 1 | sed 's/.*\] -> //'; }
 opens() { mci_n 'open [^ ]* *type '; }
@@ -125,6 +126,11 @@ try_file "blanks & % quotes" "$(winpath "$odd")"
 try_file "path of $((${#long} + 2)) chars" "$(winpath "$long")"
 note "  its open: $(mci_log | grep '^open ' | grep -v 'Type cdaudio' | tail -n 1)"
 try_file "Cyrillic + Japanese" "$(winpath "$bad")\\" "$intl_name.avi"
+# The dialog's answer has '?'s for these; the balloon names the file all the same.
+case "$(last_balloon)" in
+  "$intl_name.avi"*) ;;
+  *) fail "Cyrillic + Japanese: the balloon says '$(last_balloon)', not the file's name" ;;
+esac
 
 cp "$E2E_FILMS/clip.avi" "$bad/gone.avi"
 try_after_change "deleted before Play" "$(winpath "$bad/gone.avi")" rm -f "$bad/gone.avi"
