@@ -6,7 +6,9 @@ endif()
 enable_language(RC)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_SOURCE_DIR}/resources -I${CMAKE_BINARY_DIR}/generated")
 # Static runtime: Mevra.exe imports nothing but Windows' own DLLs. Unused code is
-# dropped and release builds are stripped, to keep the program small.
+# dropped and release builds are stripped, to keep the program small. (The linker keeps
+# every unwind table, and with it each function one describes: size is won by what is
+# never linked in, so read Mevra.map before choosing what to change.)
 add_compile_options(-ffunction-sections -fdata-sections)
 # std::string built from the headers (cmake/implicit-string.h says why), and no run-time
 # type information beyond what exceptions need: nothing uses dynamic_cast or typeid.
