@@ -1,11 +1,10 @@
 #include "base/Numbers.h"
 
-#include <cerrno>
 #include <cfenv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
+
+#include "base/DecimalText.h"
 
 namespace mevra {
 
@@ -14,22 +13,10 @@ namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsSkippable(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 
-std::string FormatDouble(const char* pattern, int precision, double value) {
-    int needed = std::snprintf(nullptr, 0, pattern, precision, value);
-    if (needed <= 0) return std::string();
-    std::string out(static_cast<std::size_t>(needed) + 1, '\0');
-    std::snprintf(out.data(), out.size(), pattern, precision, value);
-    out.resize(static_cast<std::size_t>(needed));
-    return out;
-}
-
-// strtod on a text we have already checked; "D" exponents become "E".
-double ParseChecked(std::string number) {
-    for (char& c : number)
-        if (c == 'd' || c == 'D') c = 'E';
-    errno = 0;
-    double v = std::strtod(number.c_str(), nullptr);
-    if (errno == ERANGE && std::isinf(v)) throw OverflowError();
+// A number ScanNumber has accepted; "D" exponents read like "E" ones.
+double ParseChecked(std::string_view number) {
+    double v = ParseDecimal(number);
+    if (std::isinf(v)) throw OverflowError();
     return v;  // an underflow gives 0 or a denormal, which is fine
 }
 
@@ -122,7 +109,7 @@ double LeadingNumber(std::string_view text) {
     }
     std::size_t len = ScanNumber(packed);
     if (len == 0) return 0.0;
-    return ParseChecked(packed.substr(0, len));
+    return ParseChecked(std::string_view(packed).substr(0, len));
 }
 
 std::optional<double> WholeNumber(std::string_view text) {
@@ -146,22 +133,20 @@ std::string FormatShortest(double value, std::string_view decimal_separator) {
     const double magnitude = std::fabs(value);
     std::string text;
     if (magnitude >= 1e15 || magnitude < 1e-15) {
-        text = FormatDouble("%.*E", 14, value);  // d.ddddddddddddddE+xx
-        auto e = text.find('E');
-        std::string mantissa = text.substr(0, e), exponent = text.substr(e + 1);
-        while (!mantissa.empty() && mantissa.back() == '0') mantissa.pop_back();
-        if (!mantissa.empty() && mantissa.back() == '.') mantissa.pop_back();
-        // "+05" -> "+5", "-07" -> "-7"
-        char sign = exponent[0];
-        std::string digits = exponent.substr(1);
-        while (digits.size() > 1 && digits[0] == '0') digits.erase(0, 1);
-        text = mantissa + "E" + sign + digits;
+        // 15 significant digits, d.dddE+x, without the mantissa's trailing zeros.
+        SignificantDigits d = RoundToSignificant(value, 15);
+        while (d.digits.size() > 1 && d.digits.back() == '0') d.digits.pop_back();
+        if (value < 0) text = "-";
+        text += d.digits[0];
+        if (d.digits.size() > 1) text += "." + d.digits.substr(1);
+        text += d.exponent < 0 ? "E-" : "E+";
+        text += std::to_string(d.exponent < 0 ? -d.exponent : d.exponent);
     } else {
         // 15 significant digits, then the trailing zeros of the fraction go.
         int whole_digits = static_cast<int>(std::floor(std::log10(magnitude))) + 1;
         int decimals = 15 - whole_digits;
         if (decimals < 0) decimals = 0;
-        text = FormatDouble("%.*f", decimals, value);
+        text = FixedText(value, decimals);
         if (text.find('.') != std::string::npos) {
             while (text.back() == '0') text.pop_back();
             if (text.back() == '.') text.pop_back();
@@ -175,7 +160,7 @@ std::string FormatShortest(double value, std::string_view decimal_separator) {
 
 std::string FormatTwoDigits(double value) {
     if (!std::isfinite(value)) throw OverflowError();
-    std::string digits = FormatDouble("%.*f", 0, std::fabs(RoundHalfEven(value)));
+    std::string digits = FixedText(std::fabs(RoundHalfEven(value)), 0);
     if (digits.size() < 2) digits.insert(0, 2 - digits.size(), '0');
     return (RoundHalfEven(value) < 0 ? "-" : "") + digits;
 }
