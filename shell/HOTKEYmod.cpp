@@ -17,6 +17,19 @@ void HOTKEYmod::RemoveHotKeys(Hwnd hwnd) {
     m_lngHotKeyCount = 0;
 }
 
+void HotkeyBacklog::Add(std::int32_t id) {
+    if (id < 1 || id > static_cast<std::int32_t>(kHotkeyTable.size())) return;
+    for (std::size_t i = 0; i < count_; ++i)
+        if (ids_[i] == id) return;
+    ids_[count_++] = id;  // nine distinct ids at most: the table's
+}
+
+std::vector<std::int32_t> HotkeyBacklog::Take() {
+    std::vector<std::int32_t> taken(ids_.begin(), ids_.begin() + static_cast<std::ptrdiff_t>(count_));
+    count_ = 0;
+    return taken;
+}
+
 bool DispatchHotkey(std::int32_t id, HotkeyTarget& form, MediaPlayer* hotkeyMedia) {
     if (id < 1 || id > static_cast<std::int32_t>(kHotkeyTable.size())) return false;
     switch (kHotkeyTable[static_cast<std::size_t>(id - 1)].action) {

@@ -3,6 +3,7 @@
 // window with the ids 1 to 9 in table order and dispatched from WM_HOTKEY.
 #include <array>
 #include <cstdint>
+#include <vector>
 #include "base/Types.h"
 
 namespace mevra {
@@ -77,6 +78,21 @@ public:
 
 private:
     HotkeyApi& api_;
+};
+
+// Presses that queued while a command held the thread: each hotkey once, in the order it
+// was first pressed. A burst never leaves more than nine commands to run, and no key
+// pressed in it is lost. Ids outside the table are dropped.
+class HotkeyBacklog {
+public:
+    void Add(std::int32_t id);
+    bool Empty() const { return count_ == 0; }
+    // The gathered ids in order; the backlog is empty afterwards.
+    std::vector<std::int32_t> Take();
+
+private:
+    std::array<std::int32_t, kHotkeyTable.size()> ids_{};
+    std::size_t count_ = 0;
 };
 
 // Runs the action of hotkey id on form (the seek rows on hotkeyMedia). An id

@@ -46,21 +46,23 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
             return previous ? CallWindowProcA(previous, hwnd, msg, wParam, lParam)
                             : DefWindowProcA(hwnd, msg, wParam, lParam);
         }
-        // Presses that queued while a command held the thread (a balloon does, for over
-        // a second) collapse into the latest one: otherwise a burst of keys would keep
-        // the program busy long after the user stopped pressing.
-        for (WPARAM id = wParam; hook.form;) {
-            Attempt("hotkey", [&] {
-                DispatchHotkey(static_cast<std::int32_t>(id), *hook.form,
-                               hook.hotkeys ? hook.hotkeys->m_objHotkeyMedia : nullptr);
-            });
-            bool queued = false;
+        // Presses that queue while a command holds the thread (a balloon does, for over a
+        // second) are gathered into each distinct hotkey once, so a burst of keys cannot
+        // keep the program busy long after the user stopped, yet no key is lost.
+        HotkeyBacklog backlog;
+        backlog.Add(static_cast<std::int32_t>(wParam));
+        for (;;) {
             MSG later{};
-            while (PeekMessageA(&later, hwnd, WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) {
-                id = later.wParam;
-                queued = true;
+            while (PeekMessageA(&later, hwnd, WM_HOTKEY, WM_HOTKEY, PM_REMOVE))
+                backlog.Add(static_cast<std::int32_t>(later.wParam));
+            if (backlog.Empty()) break;
+            for (const std::int32_t id : backlog.Take()) {
+                if (!hook.form) return 0;  // unloaded by a command of this batch
+                Attempt("hotkey", [&] {
+                    DispatchHotkey(id, *hook.form,
+                                   hook.hotkeys ? hook.hotkeys->m_objHotkeyMedia : nullptr);
+                });
             }
-            if (!queued) break;
         }
         return 0;
     });

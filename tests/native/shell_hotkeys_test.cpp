@@ -90,6 +90,28 @@ TEST(HotkeyDispatch, IdsOutsideTheTableDoNothing) {
     EXPECT_TRUE(j.empty());
 }
 
+TEST(HotkeyBacklog, KeepsEachTableIdOnceInTheOrderFirstPressed) {
+    const struct {
+        std::vector<std::int32_t> presses, batch;
+    } cases[] = {
+        {{8, 8, 8, 2}, {8, 2}},
+        {{2, 7, 2, 7, 6}, {2, 7, 6}},
+        {{9, 8, 7, 6, 5, 4, 3, 2, 1, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {9, 8, 7, 6, 5, 4, 3, 2, 1}},
+        {{0, 10, -1, 5, 42}, {5}},
+        {{}, {}},
+    };
+    for (const auto& c : cases) {
+        HotkeyBacklog backlog;
+        for (std::int32_t id : c.presses) backlog.Add(id);
+        EXPECT_EQ(backlog.Empty(), c.batch.empty());
+        EXPECT_EQ(backlog.Take(), c.batch) << ::testing::PrintToString(c.presses);
+        // Taken means gone: the next presses make a batch of their own.
+        EXPECT_TRUE(backlog.Empty());
+        backlog.Add(3);
+        EXPECT_EQ(backlog.Take(), std::vector<std::int32_t>{3});
+    }
+}
+
 TEST(HotkeyDispatch, SeekWithoutASecondPlayerIsIgnored) {
     fake::Journal j;
     RecordingTarget form{j};

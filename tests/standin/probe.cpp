@@ -14,6 +14,7 @@
 //   probe.exe await-film MS        waits until the film's window is where the desktop's
 //                                  layout wants it; prints the milliseconds it took
 //   probe.exe gui PID              GDI and USER object counts of a process (see Gui below)
+//   probe.exe gditypes PID [--list]  its live GDI objects by type (with --list, each one)
 //   probe.exe tray HWND            whether a tray icon (uID 1) of that window exists
 //   probe.exe post HWND MSG [WP [LP]]  posts a message (numbers in decimal or 0x hex)
 //   probe.exe hotkey MODS VK       whether a hotkey combination is free (1) or held (0)
@@ -108,29 +109,69 @@ ULONG_PTR Number(const char* s) { return static_cast<ULONG_PTR>(std::strtoull(s,
 
 // --- object counts of another process -------------------------------------------
 
-// Live entries of the process's GDI handle table, the one its PEB points to. Wine 8 keeps
-// one table per process (stock objects included): 24-byte entries, the object type in
-// byte 14, 0 once the object is deleted. Returns -1 when the table cannot be read.
-long CountGdiTable(HANDLE process) {
+// The process's GDI handle table, the one its PEB points to. Wine 8 keeps one table per
+// process (stock objects included): 24-byte entries, the object type in byte 14, 0 once
+// the object is deleted. Empty when the table cannot be read.
+constexpr size_t kGdiEntries = 0x10000, kGdiEntrySize = 24, kGdiTypeByte = 14;
+
+std::vector<unsigned char> ReadGdiTable(HANDLE process) {
     using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
     const auto query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
     struct { LONG_PTR exitStatus; ULONG_PTR peb; ULONG_PTR rest[4]; } basic{};
-    if (!query || query(process, 0, &basic, sizeof basic, nullptr) != 0 || !basic.peb) return -1;
+    if (!query || query(process, 0, &basic, sizeof basic, nullptr) != 0 || !basic.peb) return {};
     constexpr ULONG_PTR kPebGdiTable = sizeof(void*) == 4 ? 0x94 : 0xf8;
     ULONG_PTR table = 0;
     SIZE_T got = 0;
     if (!ReadProcessMemory(process, reinterpret_cast<void*>(basic.peb + kPebGdiTable), &table,
                            sizeof table, &got) || !table)
-        return -1;
-    constexpr size_t kEntries = 0x10000, kEntrySize = 24, kTypeByte = 14;
-    std::vector<unsigned char> entries(kEntries * kEntrySize);
+        return {};
+    std::vector<unsigned char> entries(kGdiEntries * kGdiEntrySize);
     if (!ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(), entries.size(),
                            &got) || got != entries.size())
-        return -1;
+        return {};
+    return entries;
+}
+
+// Live entries of the table, or -1.
+long CountGdiTable(HANDLE process) {
+    const std::vector<unsigned char> entries = ReadGdiTable(process);
+    if (entries.empty()) return -1;
     long live = 0;
-    for (size_t i = 0; i < kEntries; ++i) live += entries[i * kEntrySize + kTypeByte] != 0;
+    for (size_t i = 0; i < kGdiEntries; ++i) live += entries[i * kGdiEntrySize + kGdiTypeByte] != 0;
     return live;
+}
+
+// Live entries by object type (Wine's NTGDI_OBJ_* numbers); with list, each one's slot too.
+// "surface" is the placeholder bitmap Wine gives every display DC, so a window DC shows
+// as dc + surface (+ region, its visible region, while it belongs to a window).
+int GdiTypes(DWORD pid, bool list) {
+    HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    const std::vector<unsigned char> entries = p ? ReadGdiTable(p) : std::vector<unsigned char>{};
+    if (p) CloseHandle(p);
+    if (entries.empty()) {
+        std::printf("no table\n");
+        return 1;
+    }
+    static const struct { unsigned char type; const char* name; } kNames[] = {
+        {0x01, "dc"}, {0x41, "memdc"}, {0x09, "bitmap"}, {0x0a, "font"}, {0x10, "brush"},
+        {0x30, "pen"}, {0x50, "extpen"}, {0x04, "region"}, {0x08, "palette"},
+        {0x05, "surface"}};
+    long counts[256] = {};
+    for (size_t i = 0; i < kGdiEntries; ++i) {
+        const unsigned char type = entries[i * kGdiEntrySize + kGdiTypeByte];
+        if (!type) continue;
+        ++counts[type];
+        if (list) std::printf("slot=0x%04zx type=0x%02x\n", i, type);
+    }
+    long other = 0;
+    for (int t = 1; t < 256; ++t) other += counts[t];
+    for (const auto& n : kNames) {
+        std::printf("%s=%ld ", n.name, counts[n.type]);
+        other -= counts[n.type];
+    }
+    std::printf("other=%ld\n", other);
+    return 0;
 }
 
 struct UserCount {
@@ -481,6 +522,8 @@ int main(int argc, char** argv) {
     if (!std::strcmp(cmd, "standin") && argc > 2) return Standin(argc, argv);
     if (!std::strcmp(cmd, "await-film") && argc > 2) return AwaitFilm(static_cast<DWORD>(Number(argv[2])));
     if (!std::strcmp(cmd, "gui") && argc > 2) return Gui(static_cast<DWORD>(Number(argv[2])));
+    if (!std::strcmp(cmd, "gditypes") && argc > 2)
+        return GdiTypes(static_cast<DWORD>(Number(argv[2])), argc > 3 && !std::strcmp(argv[3], "--list"));
     if (!std::strcmp(cmd, "tray") && argc > 2) {
         NOTIFYICONDATAA nid = {};
         nid.cbSize = sizeof(nid);

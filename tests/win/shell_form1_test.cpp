@@ -238,13 +238,15 @@ TEST_F(Form1WindowTest, HotkeyMessagesReachTheCommands) {
     SendMessageA(h, WM_HOTKEY, 42, 0);  // no such row
 }
 
-TEST_F(Form1WindowTest, HotkeysQueuedDuringACommandCollapseIntoTheLatest) {
+TEST_F(Form1WindowTest, HotkeysQueuedDuringACommandEachRunOnce) {
     HWND h = window.hwnd();
+    PostMessageA(h, WM_HOTKEY, 2, 0);                               // Shift+Del
     for (int i = 0; i < 3; ++i) PostMessageA(h, WM_HOTKEY, 8, 0);  // Ctrl+M
-    PostMessageA(h, WM_HOTKEY, 2, 0);                               // Shift+Del, the latest
-    SendMessageA(h, WM_HOTKEY, 8, 0);
-    EXPECT_TRUE(window.form().m_blnMuted);           // the Ctrl+M sent, not the three queued
-    EXPECT_TRUE(window.form().m_blnDesktopHidden);   // the latest press ran
+    PostMessageA(h, WM_HOTKEY, 2, 0);                               // Shift+Del again
+    SendMessageA(h, WM_HOTKEY, 9, 0);                               // Ctrl+Space, then the queue
+    EXPECT_TRUE(window.form().m_blnPaused);
+    EXPECT_TRUE(window.form().m_blnDesktopHidden);  // toggled once, not twice
+    EXPECT_TRUE(window.form().m_blnMuted);          // once, not three times, and not lost
     MSG left{};
     EXPECT_FALSE(PeekMessageA(&left, h, WM_HOTKEY, WM_HOTKEY, PM_REMOVE));
 }
