@@ -7,11 +7,15 @@
 namespace mevra {
 
 template <typename Fn>
+Fn FunctionIn(HMODULE dll, const char* name) {
+    return dll ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(dll, name))) : nullptr;
+}
+
+template <typename Fn>
 Fn LateBound(const char* dll, const char* name) {
     HMODULE module = GetModuleHandleA(dll);
     if (!module) module = LoadLibraryA(dll);  // stays loaded until the program ends
-    if (!module) return nullptr;
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    return FunctionIn<Fn>(module, name);
 }
 
 }  // namespace mevra
