@@ -38,6 +38,7 @@ struct RegKeyTraits    { static void Close(HKEY h) { RegCloseKey(h); } };
 struct IconTraits      { static void Close(HICON h) { DestroyIcon(h); } };
 struct KernelTraits    { static void Close(HANDLE h) { CloseHandle(h); } };
 struct FindTraits      { static void Close(HANDLE h) { FindClose(h); } };
+struct ModuleTraits    { static void Close(HMODULE h) { FreeLibrary(h); } };
 
 template <typename T>
 using UniqueGdi = UniqueHandle<T, GdiObjectTraits>;  // HFONT, HBRUSH, HPEN, HBITMAP
@@ -50,6 +51,7 @@ using UniqueRegKey = UniqueHandle<HKEY, RegKeyTraits>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelTraits>;
 using UniqueFind = UniqueHandle<HANDLE, FindTraits>;  // never given INVALID_HANDLE_VALUE
+using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;  // from LoadLibrary
 
 // A DC borrowed from a window with GetDC; given back with ReleaseDC.
 class WindowDc {

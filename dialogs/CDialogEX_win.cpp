@@ -170,8 +170,12 @@ bool Win32FileDialogApi::RunOpenDialog(OpenFileRecord& record, const DialogLayou
     r.lCustData = reinterpret_cast<LPARAM>(&s);
     s.layout = layout;
 
+    // comdlg32, and what it alone brought in (the print spooler among them), is loaded
+    // for this dialog only and unloaded when the function returns, after the hook's
+    // last clean-up; the hook and the button procedure are the program's own.
     using OpenFn = BOOL(WINAPI*)(LPOPENFILENAMEA);
-    static const auto open = LateBound<OpenFn>("comdlg32.dll", "GetOpenFileNameA");
+    const UniqueModule comdlg(LoadLibraryA("comdlg32.dll"));
+    const auto open = FunctionIn<OpenFn>(comdlg.get(), "GetOpenFileNameA");
     const bool accepted = open && open(&r) != FALSE;
 
     // The texts above belong to the caller; nothing may point at them later.

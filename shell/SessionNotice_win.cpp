@@ -3,17 +3,14 @@
 #include <string>
 #include <utility>
 
+#include "base/LateBound_win.h"
+
 namespace mevra {
 namespace {
 
 constexpr DWORD kNotifyForThisSession = 0;  // NOTIFY_FOR_THIS_SESSION
 using RegisterFn = BOOL(WINAPI*)(HWND, DWORD);
 using UnregisterFn = BOOL(WINAPI*)(HWND);
-
-template <typename F>
-F Function(HMODULE dll, const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
-}
 
 }  // namespace
 
@@ -23,7 +20,7 @@ SessionNotice::SessionNotice(HWND hwnd) {
         OutputDebugStringA("Mevra: no wtsapi32: unlocks are not watched");
         return;
     }
-    const auto reg = Function<RegisterFn>(dll, "WTSRegisterSessionNotification");
+    const auto reg = FunctionIn<RegisterFn>(dll, "WTSRegisterSessionNotification");
     if (!reg || !reg(hwnd, kNotifyForThisSession)) {
         OutputDebugStringA(("Mevra: WTSRegisterSessionNotification failed: " +
                             std::to_string(GetLastError())).c_str());
@@ -50,7 +47,7 @@ SessionNotice& SessionNotice::operator=(SessionNotice&& o) noexcept {
 
 void SessionNotice::Reset() {
     if (!dll_) return;
-    if (const auto unreg = Function<UnregisterFn>(dll_, "WTSUnRegisterSessionNotification"))
+    if (const auto unreg = FunctionIn<UnregisterFn>(dll_, "WTSUnRegisterSessionNotification"))
         unreg(hwnd_);
     FreeLibrary(dll_);
     dll_ = nullptr;

@@ -254,7 +254,10 @@ class Bench:
                 self.notes.append("Mevra.exe imports: " + " ".join(dlls))
 
 
-def fmt(v):
+def fmt(v, unit=""):
+    # Memory keeps a tenth of a MiB: the goals are a few per cent of about 100 MiB.
+    if unit == "MiB":
+        return f"{v:.1f}"
     return f"{v:.0f}" if abs(v) >= 100 else f"{v:.1f}" if abs(v) >= 10 else f"{v:.2f}"
 
 
@@ -280,7 +283,9 @@ def table(b):
         ref = statistics.median(r["ref"]) if r["ref"] else None
         for who in b.whos:
             v = r[who]
-            cells.append(f"{fmt(statistics.median(v))} ({fmt(min(v))}-{fmt(max(v))}, n={len(v)})" if v else "-")
+            u = r["unit"]
+            cells.append(f"{fmt(statistics.median(v), u)} ({fmt(min(v), u)}-{fmt(max(v), u)}, n={len(v)})"
+                         if v else "-")
             if who != "ref":
                 ratios.append(f"{statistics.median(v) / ref:.2f}x" if ref and v else "-")
         rows.append((name, r["unit"], *cells, *ratios))

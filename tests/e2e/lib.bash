@@ -130,6 +130,15 @@ open_film() {
   key Return
 }
 mevra_alive() { [ -n "$(window_by_class MevraForm1)" ]; }
+# Whether Mevra's Linux process (the Mevra.exe of this prefix) maps the file NAME now.
+mevra_maps() {
+  local p
+  for p in $(pgrep -f 'Mevra\.exe'); do
+    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    grep -qi "/$1\$" "/proc/$p/maps" 2>/dev/null && return 0
+  done
+  return 1
+}
 # MCI commands Mevra sent, one per line, as "command -> code [reply]".
 mci_log() { grep -a -o 'Mevra: mci \[.*' "$E2E_TRACE" | sed 's/^Mevra: mci \[//; s/\\n"$//; s/"$//' || true; }
 mci_count() { mci_log | grep -c -- "$1" || true; }

@@ -1,6 +1,7 @@
-# The main use from end to end: Ctrl+O, a film chosen in the open dialog, the film on the
-# desktop with the wallpaper gone, Ctrl+Right moving it on, Ctrl+S bringing the user's
-# tiled wallpaper back, and Exit from the tray menu removing the icon.
+# The main use from end to end: Ctrl+O, a film chosen in the open dialog (whose DLL is
+# unloaded once it closes), the film on the desktop with the wallpaper gone, Ctrl+Right
+# moving it on, Ctrl+S bringing the user's tiled wallpaper back, and Exit from the tray
+# menu removing the icon.
 source "$(dirname "$0")/lib.bash"
 
 # The user's wallpaper: a 64-pixel tile, blue left half and sand right half. Tiled, the
@@ -24,10 +25,13 @@ wait_until 15 has_window_title 'OPEN MEDIA FILE' ||
   { probe windows | grep -v -e WineDde -e IME; fail "Ctrl+O did not open the dialog"; }
 sleep 1
 shot open-dialog >/dev/null
+mevra_maps comdlg32.dll || fail "comdlg32.dll is not seen in Mevra's process while the dialog is up"
 type_text "$(winpath "$E2E_FILMS/clip.avi")"
 key Return
 
 wait_mci 20 'play MYPLAYER\]' || fail "no play command after choosing the film"
+# The dialog's DLL is not kept once the dialog is gone: the film plays without it.
+! mevra_maps comdlg32.dll || fail "comdlg32.dll stays loaded after the dialog"
 progman=$(window_by_class Progman)
 mci_log | grep -i -q "^open .*clip.avi type MPEGVideo Alias MYPLAYER parent $progman Style 1073741824\] -> 0" ||
   fail "the film was not opened on the desktop $progman: $(mci_log | grep '^open ' | tail -n 2)"
