@@ -1,5 +1,6 @@
 #include "shell/Form1_win.h"
 
+#include "base/LateBound_win.h"
 #include "base/Raii_win.h"
 #include "base/Report.h"
 #include "desktop/DesktopHost_win.h"
@@ -317,8 +318,7 @@ bool CountsAsCover(HWND w) {
 
 NotificationState QueryNotificationState() {
     using Fn = HRESULT(WINAPI*)(int*);
-    static const auto query = reinterpret_cast<Fn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("shell32.dll"), "SHQueryUserNotificationState")));
+    static const auto query = FunctionIn<Fn>(GetModuleHandleA("shell32.dll"), "SHQueryUserNotificationState");
     int state = 0;
     if (!query || FAILED(query(&state))) return NotificationState::Unknown;
     return static_cast<NotificationState>(state);
@@ -350,17 +350,20 @@ bool Form1Cover::DesktopCovered() {
 void Form1Window::Parts::WatchDesktop() {
     form.SetCoverWatch(&cover);
     using PowerFn = HANDLE(WINAPI*)(HANDLE, LPCGUID, DWORD);
-    const auto power = reinterpret_cast<PowerFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("user32.dll"), "RegisterPowerSettingNotification")));
-    if (power) powerNotify = power(hwnd, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+    const auto power = FunctionIn<PowerFn>(GetModuleHandleA("user32.dll"), "RegisterPowerSettingNotification");
+    if (!power) {
+        DebugLine("no RegisterPowerSettingNotification: the display's state is not watched");
+        return;
+    }
+    powerNotify = power(hwnd, &kConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+    if (!powerNotify) ReportFailure("RegisterPowerSettingNotification", static_cast<long>(GetLastError()));
 }
 
 void Form1Window::Parts::UnwatchDesktop() {
     form.SetCoverWatch(nullptr);
     if (powerNotify) {
         using Fn = BOOL(WINAPI*)(HANDLE);
-        const auto unreg = reinterpret_cast<Fn>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleA("user32.dll"), "UnregisterPowerSettingNotification")));
+        const auto unreg = FunctionIn<Fn>(GetModuleHandleA("user32.dll"), "UnregisterPowerSettingNotification");
         if (unreg) unreg(powerNotify);
         powerNotify = nullptr;
     }

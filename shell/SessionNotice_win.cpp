@@ -1,9 +1,9 @@
 #include "shell/SessionNotice_win.h"
 
-#include <string>
 #include <utility>
 
 #include "base/LateBound_win.h"
+#include "base/Report.h"
 
 namespace mevra {
 namespace {
@@ -17,13 +17,12 @@ using UnregisterFn = BOOL(WINAPI*)(HWND);
 SessionNotice::SessionNotice(HWND hwnd) {
     HMODULE dll = LoadLibraryA("wtsapi32.dll");
     if (!dll) {
-        OutputDebugStringA("Mevra: no wtsapi32: unlocks are not watched");
+        DebugLine("no wtsapi32: unlocks are not watched");
         return;
     }
     const auto reg = FunctionIn<RegisterFn>(dll, "WTSRegisterSessionNotification");
     if (!reg || !reg(hwnd, kNotifyForThisSession)) {
-        OutputDebugStringA(("Mevra: WTSRegisterSessionNotification failed: " +
-                            std::to_string(GetLastError())).c_str());
+        ReportFailure("WTSRegisterSessionNotification", static_cast<long>(GetLastError()));
         FreeLibrary(dll);
         return;
     }

@@ -8,6 +8,7 @@
 #include <cwchar>
 #include <string>
 #include "base/Report.h"
+#include "base/TrimAtNull.h"
 #include "base/WideText_win.h"
 
 namespace mevra {
@@ -52,7 +53,7 @@ namespace {
 
 template <std::size_t N>
 std::string FieldText(const char (&field)[N]) {
-    return std::string(field, ::strnlen(field, N));
+    return TextFromBuffer(field, N, N);
 }
 
 // Wide text into a fixed field, cut to leave room for the NUL but never between the

@@ -2,6 +2,8 @@
 // it; WM_CLOSE ends it.
 #include <windows.h>
 
+#include "BenchWindow.h"
+
 namespace {
 
 LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -15,21 +17,10 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = instance;
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-    wc.lpszClassName = "BenchCover";
-    RegisterClassA(&wc);
-    HWND hwnd = CreateWindowExA(0, "BenchCover", "BenchCover", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                CW_USEDEFAULT, 400, 300, nullptr, nullptr, instance, nullptr);
+    HWND hwnd = BenchWindow(instance, Proc, "BenchCover", 0, WS_OVERLAPPEDWINDOW, 400, 300,
+                            static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
     if (!hwnd) return 1;
     ShowWindow(hwnd, SW_SHOWMAXIMIZED);
     SetForegroundWindow(hwnd);
-    MSG msg{};
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return 0;
+    return RunMessageLoop();
 }

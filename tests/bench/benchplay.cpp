@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "BenchWindow.h"
+
 namespace {
 
 LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -31,13 +33,7 @@ void Send(const std::string& command) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = instance;
-    wc.lpszClassName = "BenchPlay";
-    RegisterClassA(&wc);
-    HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, "BenchPlay", "BenchPlay", WS_POPUP, 0, 0, 0, 0,
-                                nullptr, nullptr, instance, nullptr);
+    HWND hwnd = BenchWindow(instance, Proc, "BenchPlay", WS_EX_TOOLWINDOW, WS_POPUP, 0, 0);
     if (!hwnd) return 1;
 
     std::string film(cmdLine);
@@ -56,11 +52,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
          std::to_string(r.bottom - r.top));
     Send("seek MYPLAYER to 0");
     Send("play MYPLAYER");
-
-    MSG msg{};
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return 0;
+    return RunMessageLoop();
 }

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "BenchWindow.h"
+
 namespace {
 
 constexpr UINT kTrayMessage = WM_USER;  // the tray icon's callback
@@ -60,13 +62,7 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = instance;
-    wc.lpszClassName = "BenchTray";
-    RegisterClassA(&wc);
-    HWND hwnd = CreateWindowExA(WS_EX_TOOLWINDOW, "BenchTray", "BenchTray", WS_POPUP, 0, 0, 0, 0,
-                                nullptr, nullptr, instance, nullptr);
+    HWND hwnd = BenchWindow(instance, Proc, "BenchTray", WS_EX_TOOLWINDOW, WS_POPUP, 0, 0);
     if (!hwnd) return 1;
     NOTIFYICONDATAA nid = TrayRecord(hwnd);
     nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
@@ -75,10 +71,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     lstrcpyA(nid.szTip, "BenchTray");
     Shell_NotifyIconA(NIM_ADD, &nid);
     for (int i = 0; i < 9; ++i) RegisterHotKey(hwnd, i + 1, kHotkeys[i].mods, kHotkeys[i].vk);
-    MSG msg{};
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return 0;
+    return RunMessageLoop();
 }
