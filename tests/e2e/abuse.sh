@@ -18,7 +18,7 @@ dialog_up() { has_window_title 'OPEN MEDIA FILE'; }
 no_dialog() { ! dialog_up; }
 menu_closed() { ! menu_open; }
 cancel_dialog() {
-  local w; w=$(probe windows | grep -F 'OPEN MEDIA FILE' | head -n 1 | sed 's/^top hwnd=\([0-9]*\).*/\1/')
+  local w; w=$(window_by_title '  OPEN MEDIA FILE')   # the caption starts with two blanks
   if [ -n "$w" ]; then probe post "$w" 0x10 >/dev/null; fi   # WM_CLOSE: the dialog's cancel
   wait_until 10 no_dialog && return 0
   # A tray menu opened while the dialog was up runs its loop inside the dialog's, and the
