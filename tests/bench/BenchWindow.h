@@ -15,6 +15,15 @@ inline HWND BenchWindow(HINSTANCE instance, WNDPROC proc, const char* name, DWOR
                            nullptr, nullptr, instance, nullptr);
 }
 
+// What each program's procedure does not handle itself: the window's end ends the loop.
+inline LRESULT CALLBACK BenchDefault(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
 inline int RunMessageLoop() {
     MSG msg{};
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

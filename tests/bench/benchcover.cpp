@@ -4,20 +4,8 @@
 
 #include "BenchWindow.h"
 
-namespace {
-
-LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-}
-
-}  // namespace
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    HWND hwnd = BenchWindow(instance, Proc, "BenchCover", 0, WS_OVERLAPPEDWINDOW, 400, 300,
+    HWND hwnd = BenchWindow(instance, BenchDefault, "BenchCover", 0, WS_OVERLAPPEDWINDOW, 400, 300,
                             static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
     if (!hwnd) return 1;
     ShowWindow(hwnd, SW_SHOWMAXIMIZED);

@@ -17,11 +17,8 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             mciSendStringA("close MYPLAYER", nullptr, 0, nullptr);
             DestroyWindow(hwnd);
             return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
     }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
+    return BenchDefault(hwnd, msg, wParam, lParam);
 }
 
 void Send(const std::string& command) {

@@ -52,11 +52,8 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             DestroyWindow(hwnd);
             return 0;
         }
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
     }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
+    return BenchDefault(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace
