@@ -23,6 +23,10 @@ constexpr std::int32_t kErrorMoreData = 234;
 
 constexpr std::uint32_t kKeyAllAccess = 0xF003Fu;
 constexpr std::uint32_t kKeyRead = 0x20019u;
+constexpr std::uint32_t kKeyQueryValue = 0x0001u;
+constexpr std::uint32_t kKeySetValue = 0x0002u;  // also what deleting a value needs
+// The 64-bit registry view, also from a 32-bit program; ignored on 32-bit Windows.
+constexpr std::uint32_t kKeyWow64_64Key = 0x0100u;
 
 constexpr std::uint32_t kRegNone = 0;
 constexpr std::uint32_t kRegSz = 1;
@@ -92,9 +96,14 @@ private:
     Registry::Key key_ = 0;
 };
 
-// Opens (or, with create, opens or creates) a key with full access; an empty
-// owner when Windows refuses.
-RegistryKey OpenFullAccess(Registry& registry, std::uint32_t hive, const std::string& sub_key,
-                           bool create = false);
+// Opens a key for reading; view may add kKeyWow64_64Key. An empty owner when
+// Windows refuses.
+RegistryKey OpenToRead(Registry& registry, std::uint32_t hive, const std::string& sub_key,
+                       std::uint32_t view = 0);
+// Opens (or, with create, opens or creates) a key to write, delete and count its
+// values, and nothing more, so a user may change what is theirs. rc, when given,
+// receives Windows' answer.
+RegistryKey OpenToWrite(Registry& registry, std::uint32_t hive, const std::string& sub_key,
+                        bool create = false, std::uint32_t view = 0, std::int32_t* rc = nullptr);
 
 }  // namespace mevra

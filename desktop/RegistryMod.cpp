@@ -1,6 +1,7 @@
 #include "desktop/RegistryMod.h"
 
 #include <array>
+#include <initializer_list>
 #include <limits>
 #include "desktop/Registry.h"
 #include "desktop/SystemSettings.h"
@@ -28,8 +29,8 @@ RegistryMod::RegistryMod(Registry& registry, SystemSettings& system)
     : registry_(registry), system_(system) {}
 
 std::string RegistryMod::GetRegValue(std::uint32_t hive, const std::string& keyPath,
-                                     const std::string& valueName) {
-    RegistryKey key = OpenFullAccess(registry_, hive, keyPath);
+                                     const std::string& valueName, std::uint32_t view) {
+    RegistryKey key = OpenToRead(registry_, hive, keyPath, view);
     if (!key) return std::string();
 
     std::array<std::uint8_t, kGetRegValueBufferSize> buffer{};
@@ -57,7 +58,7 @@ std::string RegistryMod::GetRegValue(std::uint32_t hive, const std::string& keyP
 
 bool RegistryMod::SetRegString(std::uint32_t hive, const std::string& keyPath,
                                const std::string& valueName, const std::string& value) {
-    RegistryKey key = OpenFullAccess(registry_, hive, keyPath, /*create=*/true);
+    RegistryKey key = OpenToWrite(registry_, hive, keyPath, /*create=*/true);
     if (!key) return false;
     // Never store an empty text: a single space stands for it.
     const std::string text = value.empty() ? std::string(" ") : value;
@@ -101,7 +102,7 @@ void RegistryMod::SaveWallpaper() {
     savedTile_ = GetRegValue(kHkeyCurrentUser, kDesktopKeyRead, kTileWallpaper);
     savedFallback_ = GetRegValue(kHkeyCurrentUser, kDesktopKeyRead, kOriginalWallpaper);
     if (savedWallpaper_.empty()) savedWallpaper_ = savedFallback_;
-    RegistryKey key = OpenFullAccess(registry_, kHkeyCurrentUser, kDesktopKeyRead);
+    RegistryKey key = OpenToRead(registry_, kHkeyCurrentUser, kDesktopKeyRead);
     savedRecord_ = WallpaperRecord();
     if (key) {
         savedRecord_.wallpaper = ReadSavedValue(registry_, key.get(), kWallpaper);
@@ -174,7 +175,7 @@ void RegistryMod::RestoreExactly(const WallpaperRecord& record, const std::strin
 }
 
 void RegistryMod::PutBack(const char* name, const SavedValue& value) {
-    RegistryKey key = OpenFullAccess(registry_, kHkeyCurrentUser, kDesktopKeyWrite, value.present);
+    RegistryKey key = OpenToWrite(registry_, kHkeyCurrentUser, kDesktopKeyWrite, value.present);
     if (!key) return;
     if (!value.present) {
         registry_.DeleteValue(key.get(), name);
@@ -185,7 +186,7 @@ void RegistryMod::PutBack(const char* name, const SavedValue& value) {
 }
 
 void RegistryMod::ReadArrowState() {
-    RegistryKey key = OpenFullAccess(registry_, kHkeyClassesRoot, kPifFileKey);
+    RegistryKey key = OpenToRead(registry_, kHkeyClassesRoot, kPifFileKey);
     if (!key) {
         ArrowHidden = true;
         return;
@@ -197,21 +198,35 @@ void RegistryMod::ReadArrowState() {
                   kErrorSuccess;
 }
 
-void RegistryMod::ApplyArrowState() {
-    ApplyArrowTo(kLnkFileKey);
-    ApplyArrowTo(kPifFileKey);
+SettingChange RegistryMod::ApplyArrowState() {
+    const bool wanted = ArrowHidden;
+    const std::int32_t lnk = ApplyArrowTo(kLnkFileKey);
+    const std::int32_t pif = ApplyArrowTo(kPifFileKey);
+    ReadArrowState();  // what Explorer will find
+    return Outcome({lnk, pif}, ArrowHidden == wanted);
 }
 
-void RegistryMod::ApplyArrowTo(const char* classKey) {
-    RegistryKey key = OpenFullAccess(registry_, kHkeyClassesRoot, classKey);
-    if (!key) return;
+std::int32_t RegistryMod::ApplyArrowTo(const char* classKey) {
+    std::int32_t rc = kErrorSuccess;
+    RegistryKey key = OpenToWrite(registry_, kHkeyClassesRoot, classKey, false, 0, &rc);
+    if (!key) return rc;
     if (ArrowHidden) {
-        registry_.DeleteValue(key.get(), kShortcutValue);
-    } else {
-        // An empty text with its NUL: one zero byte.
-        const std::uint8_t empty[1] = {0};
-        registry_.SetValue(key.get(), kShortcutValue, kRegSz, empty, sizeof empty);
+        rc = registry_.DeleteValue(key.get(), kShortcutValue);
+        return rc == kErrorFileNotFound ? kErrorSuccess : rc;  // gone already
     }
+    // An empty text with its NUL: one zero byte.
+    const std::uint8_t empty[1] = {0};
+    return registry_.SetValue(key.get(), kShortcutValue, kRegSz, empty, sizeof empty);
+}
+
+SettingChange RegistryMod::Outcome(std::initializer_list<std::int32_t> results, bool readBack) {
+    for (const std::int32_t rc : results)
+        if (rc == kErrorAccessDenied) return SettingChange::needsAdmin;
+    for (const std::int32_t rc : results)
+        if (rc != kErrorSuccess) return SettingChange::failed;
+    // Every call succeeded and the value is not there: the write went to the user's
+    // virtual store, which is what Windows does for a program without the rights.
+    return readBack ? SettingChange::written : SettingChange::needsAdmin;
 }
 
 std::string RegistryMod::StartupCommand() {
@@ -224,18 +239,28 @@ std::string RegistryMod::StartupCommand() {
 bool RegistryMod::IsStartupSet() {
     const std::string expected = StartupCommand();
     if (expected.empty()) return false;
-    const std::string current = GetRegValue(kHkeyLocalMachine, kWinlogonKey, kShellValue);
+    // The 64-bit logon reads the 64-bit view, whichever build this is.
+    const std::string current =
+        GetRegValue(kHkeyLocalMachine, kWinlogonKey, kShellValue, kKeyWow64_64Key);
     return !current.empty() && current == expected;
 }
 
-void RegistryMod::SetStartup(bool enable) {
-    if (!enable) {
-        SetRegString(kHkeyLocalMachine, kWinlogonKey, kShellValue, kDefaultShell);
-        return;
-    }
+SettingChange RegistryMod::SetStartup(bool enable) {
     // Without the program's own path there is no line worth writing.
-    const std::string command = StartupCommand();
-    if (!command.empty()) SetRegString(kHkeyLocalMachine, kWinlogonKey, kShellValue, command);
+    const std::string line = enable ? StartupCommand() : std::string(kDefaultShell);
+    if (line.empty()) return SettingChange::failed;
+    std::int32_t rc = kErrorSuccess;
+    // Windows' own key: opened, never made where Windows has none.
+    RegistryKey key = OpenToWrite(registry_, kHkeyLocalMachine, kWinlogonKey, /*create=*/false,
+                                  kKeyWow64_64Key, &rc);
+    if (key) {
+        // Stored with its NUL, as Windows' own tools store a text.
+        rc = registry_.SetValue(key.get(), kShellValue, kRegSz,
+                                reinterpret_cast<const std::uint8_t*>(line.c_str()),
+                                static_cast<std::uint32_t>(line.size() + 1));
+    }
+    key.reset();
+    return Outcome({rc}, rc == kErrorSuccess && IsStartupSet() == enable);
 }
 
 }  // namespace mevra

@@ -3,6 +3,7 @@
 // shortcut-arrow overlay and the start-at-logon entry. Its module state lives in
 // one RegistryMod object that the shell owns for the whole run.
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include "base/Types.h"
 #include "desktop/Registry.h"
@@ -32,6 +33,13 @@ inline constexpr char kPifFileKey[] = "piffile";
 inline constexpr char kDefaultShell[] = "explorer.exe";
 
 constexpr std::uint32_t kGetRegValueBufferSize = 1024;
+
+// What became of a change to a setting Windows keeps machine-wide.
+enum class SettingChange {
+    written,     // Windows holds the new value
+    needsAdmin,  // refused, or put in the user's virtual store: the setting is unchanged
+    failed,      // any other failure: the setting is unchanged or in doubt
+};
 constexpr std::uint32_t kShortcutBufferSize = 255;
 
 class RegistryMod {
@@ -39,8 +47,10 @@ public:
     RegistryMod(Registry& registry, SystemSettings& system);
 
     // The value as text: REG_SZ and REG_EXPAND_SZ as stored (unexpanded),
-    // REG_DWORD in decimal; "" when it cannot be read or has another type.
-    std::string GetRegValue(std::uint32_t hive, const std::string& keyPath, const std::string& valueName);
+    // REG_DWORD in decimal; "" when it cannot be read or has another type. view
+    // may ask for kKeyWow64_64Key.
+    std::string GetRegValue(std::uint32_t hive, const std::string& keyPath, const std::string& valueName,
+                            std::uint32_t view = 0);
     // Creates the key when missing and writes a REG_SZ without its NUL; an
     // empty text is written as " ". True when the value was written.
     bool SetRegString(std::uint32_t hive, const std::string& keyPath, const std::string& valueName,
@@ -59,11 +69,12 @@ public:
     void ApplyWallpaper(std::int16_t style, const std::string& path);
     bool WallpaperCleared = false;
 
-    // Shortcut arrow and start-up entry.
+    // Shortcut arrow and start-up entry. ApplyArrowState writes ArrowHidden and
+    // then reads it back, so afterwards ArrowHidden is what Windows holds.
     void ReadArrowState();
-    void ApplyArrowState();
+    SettingChange ApplyArrowState();
     bool IsStartupSet();
-    void SetStartup(bool enable);
+    SettingChange SetStartup(bool enable);
     bool ArrowHidden = false;
 
     // The logon shell line that starts the program: "explorer.exe " and the
@@ -77,7 +88,9 @@ private:
     // and shows path.
     void RestoreExactly(const WallpaperRecord& record, const std::string& path);
     void PutBack(const char* name, const SavedValue& value);
-    void ApplyArrowTo(const char* classKey);
+    std::int32_t ApplyArrowTo(const char* classKey);
+    // The change from the calls' result codes and whether reading back found it.
+    static SettingChange Outcome(std::initializer_list<std::int32_t> results, bool readBack);
 
     Registry& registry_;
     SystemSettings& system_;

@@ -10,7 +10,9 @@ namespace mevra {
 static_assert(kErrorSuccess == ERROR_SUCCESS && kErrorFileNotFound == ERROR_FILE_NOT_FOUND &&
               kErrorAccessDenied == ERROR_ACCESS_DENIED &&
               kErrorInvalidHandle == ERROR_INVALID_HANDLE && kErrorMoreData == ERROR_MORE_DATA);
-static_assert(kKeyAllAccess == KEY_ALL_ACCESS && kKeyRead == KEY_READ);
+static_assert(kKeyAllAccess == KEY_ALL_ACCESS && kKeyRead == KEY_READ &&
+              kKeyQueryValue == KEY_QUERY_VALUE && kKeySetValue == KEY_SET_VALUE &&
+              kKeyWow64_64Key == KEY_WOW64_64KEY);
 static_assert(kRegNone == REG_NONE && kRegSz == REG_SZ && kRegExpandSz == REG_EXPAND_SZ &&
               kRegBinary == REG_BINARY && kRegDword == REG_DWORD);
 

@@ -111,7 +111,7 @@ SavedValue ReadSavedValue(Registry& registry, Registry::Key key, const std::stri
 }
 
 bool WallpaperJournal::Write(const WallpaperRecord& record) {
-    RegistryKey key = OpenFullAccess(registry_, kHkeyCurrentUser, kJournalKey, /*create=*/true);
+    RegistryKey key = OpenToWrite(registry_, kHkeyCurrentUser, kJournalKey, /*create=*/true);
     if (!key) return false;
     const std::vector<std::uint8_t> bytes = EncodeJournal(record);
     return registry_.SetValue(key.get(), kJournalValue, kRegBinary, bytes.data(),
@@ -119,7 +119,7 @@ bool WallpaperJournal::Write(const WallpaperRecord& record) {
 }
 
 JournalState WallpaperJournal::Read(WallpaperRecord& record) {
-    RegistryKey key = OpenFullAccess(registry_, kHkeyCurrentUser, kJournalKey);
+    RegistryKey key = OpenToRead(registry_, kHkeyCurrentUser, kJournalKey);
     if (!key) return JournalState::None;
     std::uint32_t type = kRegNone;
     std::uint32_t size = 0;
@@ -136,7 +136,7 @@ JournalState WallpaperJournal::Read(WallpaperRecord& record) {
 
 void WallpaperJournal::Remove() {
     {
-        RegistryKey key = OpenFullAccess(registry_, kHkeyCurrentUser, kJournalKey);
+        RegistryKey key = OpenToWrite(registry_, kHkeyCurrentUser, kJournalKey);
         if (!key) return;
         registry_.DeleteValue(key.get(), kJournalValue);
         std::uint32_t sub_keys = 0, values = 0;

@@ -268,14 +268,26 @@ void Form1::mnuSD_Click() {
 }
 
 void Form1::mnuArrow_Click() {
-    SetChecked(MenuItem::mnuArrow, !arrowChecked_);
     p_.registry.ArrowHidden = !p_.registry.ArrowHidden;
-    p_.registry.ApplyArrowState();
+    const SettingChange done = p_.registry.ApplyArrowState();
+    if (done == SettingChange::written) SetChecked(MenuItem::mnuArrow, !arrowChecked_);
+    else SayUnchanged("Hide Shortcut Arrow", done);
 }
 
 void Form1::mnuSt_Click() {
-    SetChecked(MenuItem::mnuSt, !stChecked_);
-    p_.registry.SetStartup(stChecked_);
+    const SettingChange done = p_.registry.SetStartup(!stChecked_);
+    if (done == SettingChange::written) SetChecked(MenuItem::mnuSt, !stChecked_);
+    else SayUnchanged("StartUp", done);
+}
+
+void Form1::SayUnchanged(const std::string& setting, SettingChange why) {
+    // The check mark stays as it was: it shows what Windows holds.
+    const std::string text = why == SettingChange::needsAdmin
+                                 ? setting + kNeedsAdminText
+                                 : setting + kNotChangedText;
+    Attempt("say a setting was not changed", [&] {
+        p_.tray.ShowTrayBalloon(text, kBalloonTitle, kBalloonInfoFlags, true, kBalloonMs);
+    });
 }
 
 void Form1::mnuAbout_Click() { p_.ui.ShowAbout(); }

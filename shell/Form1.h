@@ -13,6 +13,7 @@ namespace mevra {
 
 class MediaPlayer;
 class RegistryMod;
+enum class SettingChange;
 class DesktopMod;
 class DesktopLayer;
 class Systray;
@@ -24,6 +25,9 @@ constexpr std::uint32_t kWmRButtonUp = 0x205;
 constexpr std::int32_t kTipIdBase = 100;
 constexpr std::int32_t kTipCount = 8;
 constexpr char kStartBalloonText[] = "Mevratop";
+// After a setting's caption, when Windows kept the setting as it was.
+constexpr char kNeedsAdminText[] = " needs administrator rights.";
+constexpr char kNotChangedText[] = " could not be changed.";
 constexpr char kOpenDialogTitle[] = "  OPEN MEDIA FILE";
 constexpr std::int32_t kBannerLeft = 6;
 constexpr std::int32_t kBannerTop = 247;
@@ -131,6 +135,7 @@ private:
     void SetTimer(bool on);
     // The balloon about the film: its name, then rest.
     void ShowFilmBalloon(const std::string& rest);
+    void SayUnchanged(const std::string& setting, SettingChange why);
     void SetChecked(MenuItem item, bool checked);
     void SetEnabled(MenuItem item, bool enabled);
 

@@ -2,7 +2,9 @@
 // An in-memory registry with Windows' rules: key paths and value names match
 // without regard to case, a trailing backslash is ignored, a value that does
 // not fit the caller's buffer gives ERROR_MORE_DATA, and keys can be marked
-// read-only so a full-access open is refused. Every call is logged.
+// read-only so an open for more than reading is refused, or virtualised so
+// writes succeed and land out of sight (a user's virtual store). Every call is
+// logged.
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -43,6 +45,8 @@ public:
         PutRaw(hive, path, name, type, std::move(bytes));
     }
     void MakeReadOnly(std::uint32_t hive, const std::string& path) { read_only_.insert(Id(hive, path)); }
+    void Remove(std::uint32_t hive, const std::string& path) { keys_.erase(Id(hive, path)); }
+    void Virtualise(std::uint32_t hive, const std::string& path) { virtual_.insert(Id(hive, path)); }
     void FailSets(bool fail) { fail_sets_ = fail; }
 
     // --- looking at it
@@ -118,6 +122,7 @@ public:
         auto h = handles_.find(key);
         if (h == handles_.end()) return kErrorInvalidHandle;
         if (fail_sets_) return kErrorAccessDenied;
+        if (virtual_.count(h->second)) return kErrorSuccess;
         keys_[h->second][Lower(name)] = Value{type, std::move(bytes)};
         return kErrorSuccess;
     }
@@ -125,6 +130,7 @@ public:
         calls_.push_back({"delete", KeyOf(key), name});
         auto h = handles_.find(key);
         if (h == handles_.end()) return kErrorInvalidHandle;
+        if (virtual_.count(h->second)) return kErrorSuccess;
         return keys_[h->second].erase(Lower(name)) ? kErrorSuccess : kErrorFileNotFound;
     }
     std::int32_t CountEntries(Key key, std::uint32_t& sub_keys, std::uint32_t& values) override {
@@ -178,12 +184,13 @@ private:
         return n;
     }
     bool Allowed(const std::string& id, std::uint32_t access) const {
-        return !read_only_.count(id) || (access & ~kKeyRead) == 0;
+        // The view flags choose a registry, they ask for no right.
+        return !read_only_.count(id) || (access & ~(kKeyRead | kKeyWow64_64Key)) == 0;
     }
 
     std::map<std::string, std::map<std::string, Value>> keys_;
     std::map<Key, std::string> handles_;
-    std::set<std::string> read_only_;
+    std::set<std::string> read_only_, virtual_;
     std::vector<Call> calls_;
     Key next_handle_ = 0x100;
     bool fail_sets_ = false;

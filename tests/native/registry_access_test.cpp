@@ -63,10 +63,10 @@ TEST_F(RegistryAccess, MissingKeyValueOrRightsAllReadAsEmpty) {
     reg.MakeReadOnly(kHkeyLocalMachine, "Locked");
     EXPECT_EQ(mod.GetRegValue(kHkcu, "Software\\Nowhere", "here"), "");
     EXPECT_EQ(mod.GetRegValue(kHkcu, kKey, "elsewhere"), "");
-    // Readable, but opened for full access: refused, so missing.
-    EXPECT_EQ(mod.GetRegValue(kHkeyLocalMachine, "Locked", "here"), "");
+    // A key a standard user may only read is read all the same.
+    EXPECT_EQ(mod.GetRegValue(kHkeyLocalMachine, "Locked", "here"), "value");
     EXPECT_EQ(mod.GetRegValue(kHkcu, kKey + "\\", "HERE"), "value");  // Windows' matching rules
-    for (const auto& open : reg.CallsOf("open")) EXPECT_EQ(open.access, kKeyAllAccess) << open.key;
+    for (const auto& open : reg.CallsOf("open")) EXPECT_EQ(open.access, kKeyRead) << open.key;
     EXPECT_EQ(reg.OpenKeyCount(), 0u);
 }
 
@@ -85,7 +85,8 @@ TEST_F(RegistryAccess, WritesTextWithoutNulAndEmptyAsBlank) {
         EXPECT_EQ(std::string(v->data.begin(), v->data.end()), c.stored);
         EXPECT_EQ(mod.GetRegValue(kHkcu, "Software\\New\\Deep", "v"), c.stored);
     }
-    for (const auto& create : reg.CallsOf("create")) EXPECT_EQ(create.access, kKeyAllAccess);
+    for (const auto& create : reg.CallsOf("create"))
+        EXPECT_EQ(create.access, kKeyQueryValue | kKeySetValue);
     EXPECT_EQ(reg.OpenKeyCount(), 0u);
 }
 

@@ -46,7 +46,7 @@ TEST_F(ArrowAndStartup, ArrowStateIsReadFromPiffileOnly) {
         mod.ArrowHidden = !c.want_hidden;
         mod.ReadArrowState();
         EXPECT_EQ(mod.ArrowHidden, c.want_hidden) << c.lnk << c.pif << c.piffile_key << c.pif_data.size();
-        for (const auto& open : reg.CallsOf("open")) EXPECT_EQ(open.access, kKeyAllAccess);
+        for (const auto& open : reg.CallsOf("open")) EXPECT_EQ(open.access, kKeyRead);
         EXPECT_EQ(reg.OpenKeyCount(), 0u);
     }
 }
@@ -101,9 +101,9 @@ TEST_F(ArrowAndStartup, StartupLineIsRecognisedExactly) {
         EXPECT_EQ(mod.IsStartupSet(), c.want) << c.module << " | " << c.shell;
     }
     reg.PutString(kHklm, kWinlogonKey, "Shell", "explorer.exe C:\\Tools\\Mevra.exe");
-    reg.MakeReadOnly(kHklm, kWinlogonKey);  // a user without rights sees nothing
+    reg.MakeReadOnly(kHklm, kWinlogonKey);  // a standard user reads it all the same
     sys.module_path = "C:\\Tools\\Mevra.exe";
-    EXPECT_FALSE(mod.IsStartupSet());
+    EXPECT_TRUE(mod.IsStartupSet());
     EXPECT_EQ(reg.OpenKeyCount(), 0u);
 }
 
@@ -112,11 +112,12 @@ TEST_F(ArrowAndStartup, StartupWrittenIsStartupRecognised) {
         sys.module_path = module;
         mod.SetStartup(true);
         const bool blank = std::string(module).find(' ') != std::string::npos;
-        EXPECT_EQ(Shell(), std::string("explorer.exe ") + (blank ? "\"" : "") + module + (blank ? "\"" : ""));
+        EXPECT_EQ(Shell(), std::string("explorer.exe ") + (blank ? "\"" : "") + module +
+                               (blank ? "\"" : "") + '\0');
         EXPECT_TRUE(mod.IsStartupSet()) << module;
 
         mod.SetStartup(false);
-        EXPECT_EQ(Shell(), "explorer.exe");
+        EXPECT_EQ(Shell(), std::string("explorer.exe") + '\0');
         EXPECT_FALSE(mod.IsStartupSet());
     }
     EXPECT_EQ(reg.OpenKeyCount(), 0u);
@@ -130,4 +131,64 @@ TEST_F(ArrowAndStartup, NoModulePathMeansNoStartupLine) {
     mod.SetStartup(true);  // would otherwise leave "explorer.exe " with no program
     EXPECT_EQ(Shell(), std::string("explorer.exe ") + '\0');
     EXPECT_TRUE(reg.CallsOf("set").empty());
+}
+
+// The 32-bit build runs redirected to Wow6432Node unless it asks for the 64-bit view,
+// which the 64-bit logon reads; the class keys are shared and need no view.
+TEST_F(ArrowAndStartup, LogonKeyIsAlwaysOpenedInThe64BitView) {
+    sys.module_path = "C:\\Tools\\Mevra.exe";
+    mod.SetStartup(true);
+    mod.IsStartupSet();
+    mod.SetStartup(false);
+    mod.ArrowHidden = true;
+    mod.ApplyArrowState();
+    int logon = 0;
+    for (const auto& call : reg.Calls()) {
+        if (call.op != "open" && call.op != "create") continue;
+        const bool isLogon = call.key.find("Winlogon") != std::string::npos;
+        logon += isLogon;
+        EXPECT_EQ((call.access & kKeyWow64_64Key) != 0, isLogon) << call.op << " " << call.key;
+        EXPECT_EQ(call.access & ~(kKeyRead | kKeySetValue | kKeyWow64_64Key), 0u) << call.key;
+    }
+    EXPECT_GE(logon, 4);
+}
+
+TEST_F(ArrowAndStartup, WritesReportWhetherWindowsHoldsTheChange) {
+    enum class Lock { none, readOnly, virtualised, missing };
+    struct Case { const char* name; Lock lock; SettingChange want; } cases[] = {
+        {"written", Lock::none, SettingChange::written},
+        {"refused", Lock::readOnly, SettingChange::needsAdmin},
+        {"kept in the virtual store", Lock::virtualised, SettingChange::needsAdmin},
+        {"no such key", Lock::missing, SettingChange::failed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        reg = fake::FakeRegistry();
+        sys.module_path = "C:\\Tools\\Mevra.exe";
+        if (c.lock != Lock::missing) reg.AddKey(kHkcr, "lnkfile");
+        reg.AddKey(kHkcr, "piffile");
+        reg.PutString(kHkcr, "piffile", "IsShortcut", "");
+        reg.AddKey(kHklm, kWinlogonKey);
+        reg.PutString(kHklm, kWinlogonKey, "Shell", "explorer.exe");
+        for (const auto& key : {std::string("lnkfile"), std::string("piffile")}) {
+            if (c.lock == Lock::readOnly) reg.MakeReadOnly(kHkcr, key);
+            if (c.lock == Lock::virtualised) reg.Virtualise(kHkcr, key);
+        }
+        if (c.lock == Lock::readOnly) reg.MakeReadOnly(kHklm, kWinlogonKey);
+        if (c.lock == Lock::virtualised) reg.Virtualise(kHklm, kWinlogonKey);
+
+        mod.ArrowHidden = true;
+        EXPECT_EQ(mod.ApplyArrowState(), c.want);
+        const bool held = mod.ArrowHidden;
+        mod.ReadArrowState();
+        EXPECT_EQ(held, mod.ArrowHidden) << "not what Windows holds";
+        if (c.want == SettingChange::needsAdmin) {
+            EXPECT_FALSE(held);
+        }
+        if (c.lock != Lock::missing) {
+            EXPECT_EQ(mod.SetStartup(true), c.want);
+            EXPECT_EQ(mod.IsStartupSet(), c.want == SettingChange::written);
+        }
+        EXPECT_EQ(reg.OpenKeyCount(), 0u);
+    }
 }

@@ -870,6 +870,48 @@ TEST_F(Form1Test, HideShortcutArrowFollowsTheStateReadAtStart) {
     }
 }
 
+// A click ticks or unticks only what Windows took; otherwise the mark stays and a
+// balloon says why.
+TEST(Form1Settings, CheckMarksFollowWhatWindowsHolds) {
+    enum class Lock { none, readOnly, virtualised, missing };
+    struct Case { const char* name; Lock lock; const char* balloon; } cases[] = {
+        {"written", Lock::none, nullptr},
+        {"access denied", Lock::readOnly, " needs administrator rights."},
+        {"virtual store, real path unchanged", Lock::virtualised, " needs administrator rights."},
+        {"key missing", Lock::missing, " could not be changed."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ShellRig rig;
+        AddUserDesktop(rig);
+        auto& r = rig.reg;
+        r.PutRaw(kHkeyClassesRoot, "piffile", "IsShortcut", kRegSz, {0});
+        for (auto [hive, key] : {std::pair{kHkeyClassesRoot, "lnkfile"}, {kHkeyClassesRoot, "piffile"},
+                                 {kHkeyLocalMachine, kWinlogonKey}}) {
+            if (c.lock == Lock::readOnly) r.MakeReadOnly(hive, key);
+            if (c.lock == Lock::virtualised) r.Virtualise(hive, key);
+        }
+        ASSERT_TRUE(rig.form.Form_Initialize());
+        rig.form.Form_Load(kSelf);
+        ASSERT_FALSE(rig.menu.checked[MenuItem::mnuArrow]);
+        ASSERT_FALSE(rig.menu.checked[MenuItem::mnuSt]);
+        if (c.lock == Lock::missing) {
+            r.Remove(kHkeyClassesRoot, "lnkfile");
+            r.Remove(kHkeyLocalMachine, kWinlogonKey);
+        }
+        rig.trayApi.sent.clear();
+
+        rig.form.mnuArrow_Click();
+        rig.form.mnuSt_Click();
+        const bool written = c.balloon == nullptr;
+        EXPECT_EQ(rig.menu.checked[MenuItem::mnuArrow], written);
+        EXPECT_EQ(rig.menu.checked[MenuItem::mnuSt], written);
+        std::vector<std::string> want;
+        if (!written) want = {std::string("Hide Shortcut Arrow") + c.balloon, std::string("StartUp") + c.balloon};
+        EXPECT_EQ(rig.trayApi.Balloons(), want);
+    }
+}
+
 TEST_F(Form1Test, AboutAndExitGoThroughTheWindowServices) {
     Start();
     EXPECT_TRUE(form.OnMenuCommand(MenuItem::mnuAbout));
