@@ -16,10 +16,14 @@ const char* LayoutName(Layout layout) {
 
 DesktopLayer::DesktopLayer(WindowTree& tree, DesktopHost& host) : tree_(tree), host_(host) {}
 
-Hwnd DesktopLayer::TopLevelHolding(const char* childClass) {
+Hwnd DesktopLayer::ShellWindowHolding(const char* childClass, std::uint32_t pid) {
     for (Hwnd w = tree_.Find(0, 0, nullptr, nullptr); w != 0;
-         w = tree_.Find(0, w, nullptr, nullptr))
+         w = tree_.Find(0, w, nullptr, nullptr)) {
+        if (!tree_.IsVisible(w) || tree_.ProcessId(w) != pid) continue;
+        const std::string cls = tree_.ClassName(w);
+        if (cls != kProgmanClass && cls != kWorkerClass) continue;
         if (tree_.Find(w, 0, childClass, nullptr) != 0) return w;
+    }
     return 0;
 }
 
@@ -34,7 +38,7 @@ Layer DesktopLayer::Classify(Hwnd progman) {
         l.worker = worker;
         return l;
     }
-    if (const Hwnd holder = TopLevelHolding(kDefViewClass)) {
+    if (const Hwnd holder = ShellWindowHolding(kDefViewClass, tree_.ProcessId(progman))) {
         if (const Hwnd behind = tree_.Find(0, holder, kWorkerClass, nullptr)) {
             l.layout = Layout::classic;
             l.parent = behind;
@@ -44,11 +48,12 @@ Layer DesktopLayer::Classify(Hwnd progman) {
     }
     l.layout = Layout::plain;
     l.parent = l.icons = progman;
+    l.defView = defView;
     return l;
 }
 
 Layer DesktopLayer::Look() {
-    const Hwnd progman = tree_.Find(0, 0, nullptr, kDesktopWindowTitle);
+    const Hwnd progman = tree_.Find(0, 0, kProgmanClass, kDesktopWindowTitle);
     if (progman == 0) {
         Layer l;
         l.parent = l.icons = host_.Window();
@@ -107,9 +112,9 @@ void DesktopLayer::PlaceFilm() {
         tree_.Note("no film window on " + std::to_string(layer_.parent));
         return;
     }
+    PlaceBelowIcons();
     if (layer_.layout == Layout::raised) {
         // Only a layered child at full opacity is drawn in this layout.
-        tree_.PlaceBelow(film_, layer_.defView);
         tree_.MakeOpaqueLayered(film_);
     } else if (layer_.layout == Layout::noShell) {
         tree_.SetSize(film_, size_);
@@ -118,10 +123,14 @@ void DesktopLayer::PlaceFilm() {
                " " + std::to_string(size_.width) + "x" + std::to_string(size_.height));
 }
 
-DesktopLayer::Change DesktopLayer::SizeCheck() {
-    if (layer_.layout == Layout::raised && film_ != 0 &&
-        tree_.WindowAbove(film_) != layer_.defView)
+void DesktopLayer::PlaceBelowIcons() {
+    // A film opened on the icons' parent lands on top of the icon view.
+    if (film_ != 0 && layer_.defView != 0 && tree_.WindowAbove(film_) != layer_.defView)
         tree_.PlaceBelow(film_, layer_.defView);
+}
+
+DesktopLayer::Change DesktopLayer::SizeCheck() {
+    PlaceBelowIcons();
     const Size now = ParentSize();
     if (now == size_) return Change::same;
     size_ = now;

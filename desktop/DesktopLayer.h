@@ -16,12 +16,13 @@ constexpr std::intptr_t kSpawnWorkerLParam = 1;
 constexpr std::uint32_t kSpawnWorkerTimeoutMs = 1000;
 constexpr char kDefViewClass[] = "SHELLDLL_DefView";
 constexpr char kWorkerClass[] = "WorkerW";
+constexpr char kProgmanClass[] = "Progman";
 // Checks (loop ticks, mostly) a playing film waits for a shell that went away
 // before it moves to a desktop window of Mevra's own: about ten seconds.
 constexpr int kShellReturnChecks = 20;
 
 enum class Layout {
-    plain,    // Program Manager draws the icons: the film is its child (XP, 7 basic)
+    plain,    // Program Manager holds the icons: the film is its child, below the icon view (XP, 7 basic)
     classic,  // the icons in a top-level WorkerW, the film in the WorkerW behind it (8 to 11 23H2)
     raised,   // Program Manager holds the icons and a WorkerW: the film between them (11 24H2 on)
     noShell,  // no Program Manager at all: the film in a desktop window of our own
@@ -38,8 +39,8 @@ struct Layer {
     Layout layout = Layout::noShell;
     Hwnd parent = 0;   // the film window's parent (0 in noShell while there is no host)
     Hwnd icons = 0;    // the window holding the icons: what Hide Desktop hides
-    Hwnd defView = 0;  // raised: the film sits directly below the icon view...
-    Hwnd worker = 0;   // ...and above this WorkerW
+    Hwnd defView = 0;  // plain and raised: the film sits directly below the icon view...
+    Hwnd worker = 0;   // ...raised: and above this WorkerW
 };
 
 // The user32 calls the finder needs (DesktopLayer_win.cpp; an in-memory tree in tests/fakes).
@@ -53,6 +54,9 @@ public:
                              std::intptr_t lParam, std::uint32_t timeoutMs) = 0;
     virtual bool IsWindow(Hwnd window) = 0;
     virtual Hwnd Parent(Hwnd window) = 0;                    // GetParent
+    virtual bool IsVisible(Hwnd window) = 0;                 // IsWindowVisible
+    virtual std::string ClassName(Hwnd window) = 0;          // GetClassNameA
+    virtual std::uint32_t ProcessId(Hwnd window) = 0;        // GetWindowThreadProcessId
     virtual bool ClientSize(Hwnd window, Size& size) = 0;     // GetClientRect
     virtual Hwnd OwnChild(Hwnd parent) = 0;   // the first child made by this process, or 0
     virtual Hwnd WindowAbove(Hwnd window) = 0;               // GetWindow(GW_HWNDPREV)
@@ -110,7 +114,10 @@ public:
 private:
     Layer Look();  // finds the layer without remembering it
     Layer Classify(Hwnd progman);
-    Hwnd TopLevelHolding(const char* childClass);
+    // The first visible Progman or WorkerW of process pid that holds a childClass
+    // window; never a file dialog, which may hold an icon view too.
+    Hwnd ShellWindowHolding(const char* childClass, std::uint32_t pid);
+    void PlaceBelowIcons();
     Size ParentSize();
     Change SizeCheck();  // the layer stays: has it another size?
     void Remember(const Layer& layer);

@@ -33,6 +33,20 @@ bool Win32WindowTree::IsWindow(Hwnd window) { return window != 0 && ::IsWindow(T
 
 Hwnd Win32WindowTree::Parent(Hwnd window) { return FromHwnd(::GetParent(ToHwnd(window))); }
 
+bool Win32WindowTree::IsVisible(Hwnd window) { return ::IsWindowVisible(ToHwnd(window)) != FALSE; }
+
+std::string Win32WindowTree::ClassName(Hwnd window) {
+    char cls[64] = {};
+    const int n = ::GetClassNameA(ToHwnd(window), cls, sizeof cls);
+    return std::string(cls, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+std::uint32_t Win32WindowTree::ProcessId(Hwnd window) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(ToHwnd(window), &pid);
+    return pid;
+}
+
 bool Win32WindowTree::ClientSize(Hwnd window, Size& size) {
     RECT r{};
     if (!::GetClientRect(ToHwnd(window), &r)) return false;

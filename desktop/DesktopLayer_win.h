@@ -11,6 +11,9 @@ public:
                      std::intptr_t lParam, std::uint32_t timeoutMs) override;
     bool IsWindow(Hwnd window) override;
     Hwnd Parent(Hwnd window) override;
+    bool IsVisible(Hwnd window) override;
+    std::string ClassName(Hwnd window) override;
+    std::uint32_t ProcessId(Hwnd window) override;
     bool ClientSize(Hwnd window, Size& size) override;
     Hwnd OwnChild(Hwnd parent) override;
     Hwnd WindowAbove(Hwnd window) override;

@@ -14,6 +14,7 @@ namespace mevra::fake {
 
 class FakeWindowTree final : public WindowTree {
 public:
+    static constexpr std::uint32_t kShellPid = 1000, kOwnPid = 2000;
     struct Window {
         Hwnd h = 0;
         Hwnd parent = 0;
@@ -21,7 +22,8 @@ public:
         Size size;
         bool own = false;  // made by Mevra's process
         bool layered = false;
-        bool visible = true;  // the finder must not care
+        bool visible = true;
+        std::uint32_t pid = kShellPid;
     };
     std::vector<Window> windows;  // z-order among siblings: earlier is higher
     std::vector<std::string> sent;     // "0x52c 13 1" per SendTimeout
@@ -32,7 +34,8 @@ public:
 
     Hwnd Add(Hwnd parent, const std::string& cls, const std::string& title = "",
              Size size = {1024, 768}, bool own = false) {
-        windows.push_back({next_++, parent, cls, title, size, own, false, true});
+        windows.push_back({next_++, parent, cls, title, size, own, false, true,
+                           own ? kOwnPid : kShellPid});
         return windows.back().h;
     }
     // Removes a window and everything under it, as DestroyWindow does.
@@ -82,6 +85,9 @@ public:
     }
     bool IsWindow(Hwnd h) override { return Get(h) != nullptr; }
     Hwnd Parent(Hwnd h) override { return Get(h) ? Get(h)->parent : 0; }
+    bool IsVisible(Hwnd h) override { return Get(h) && Get(h)->visible; }
+    std::string ClassName(Hwnd h) override { return Get(h) ? Get(h)->cls : std::string(); }
+    std::uint32_t ProcessId(Hwnd h) override { return Get(h) ? Get(h)->pid : 0; }
     bool ClientSize(Hwnd h, Size& size) override {
         if (!Get(h)) return false;
         size = Get(h)->size;

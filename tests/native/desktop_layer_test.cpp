@@ -3,6 +3,7 @@
 // and what is asked of Program Manager on the way.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include "desktop/DesktopLayer.h"
 #include "fakes/FakeWindowTree.h"
@@ -47,10 +48,11 @@ TEST(DesktopLayerFinder, ClassifiesEachShapeOfDesktop) {
              Desk d;
              t.Add(0, "Shell_TrayWnd");
              d.progman = t.Add(0, "Progman", "Program Manager");
-             t.Add(d.progman, "SHELLDLL_DefView");
+             d.defView = t.Add(d.progman, "SHELLDLL_DefView");
              return d;
          },
-         Layout::plain, [](const Desk& d) { return Layer{Layout::plain, d.progman, d.progman}; },
+         Layout::plain,
+         [](const Desk& d) { return Layer{Layout::plain, d.progman, d.progman, d.defView}; },
          {kAsk, kAskAgain}},
         {"Windows 10: the icons in a WorkerW, an empty WorkerW behind it",
          [](FakeWindowTree& t) {
@@ -86,6 +88,42 @@ TEST(DesktopLayerFinder, ClassifiesEachShapeOfDesktop) {
          Layout::classic,
          [](const Desk&) { return Layer{Layout::classic, 0x104, 0x102}; },  // made by the answer
          {kAsk}},
+        {"Windows 10 under file dialogs, another program's and Mevra's own, and a hidden WorkerW",
+         [](FakeWindowTree& t) {
+             Desk d;
+             for (std::uint32_t pid : {77u, FakeWindowTree::kOwnPid}) {
+                 const Hwnd dialog = t.Add(0, "#32770", "Open");
+                 t.Get(dialog)->pid = pid;
+                 t.Add(dialog, "SHELLDLL_DefView");
+             }
+             const Hwnd stale = t.Add(0, "WorkerW");
+             t.Get(stale)->visible = false;
+             t.Add(stale, "SHELLDLL_DefView");
+             const Hwnd impostor = t.Add(0, "WorkerW");  // the right class, another process
+             t.Get(impostor)->pid = 77;
+             t.Add(impostor, "SHELLDLL_DefView");
+             d.holder = t.Add(0, "WorkerW");
+             t.Add(d.holder, "SHELLDLL_DefView");
+             d.worker = t.Add(0, "WorkerW");
+             d.progman = t.Add(0, "Progman", "Program Manager");
+             return d;
+         },
+         Layout::classic, [](const Desk& d) { return Layer{Layout::classic, d.worker, d.holder}; },
+         {kAsk}},
+        {"XP under a file dialog of another program",
+         [](FakeWindowTree& t) {
+             Desk d;
+             const Hwnd dialog = t.Add(0, "#32770", "Open");
+             t.Get(dialog)->pid = 77;
+             t.Add(dialog, "SHELLDLL_DefView");
+             t.Add(0, "WorkerW");  // a WorkerW of the shell's below the dialog
+             d.progman = t.Add(0, "Progman", "Program Manager");
+             d.defView = t.Add(d.progman, "SHELLDLL_DefView");
+             return d;
+         },
+         Layout::plain,
+         [](const Desk& d) { return Layer{Layout::plain, d.progman, d.progman, d.defView}; },
+         {kAsk, kAskAgain}},
         {"Windows 11 24H2: Program Manager holds the icons and a WorkerW", raised(true),
          Layout::raised, raisedLayer, {kAsk}},
         {"Windows 11 24H2 with the desktop icons switched off", raised(false), Layout::raised,
@@ -134,6 +172,28 @@ TEST(DesktopLayerFinder, PutsTheFilmWindowInPlace) {
     tree.PlaceBelow(worker, defView);
     EXPECT_EQ(layer.Revalidate(false), DesktopLayer::Change::same);
     EXPECT_EQ(tree.Children(progman), (std::vector<Hwnd>{defView, film, worker}));
+
+    // Plain: the film opens over the icon view and goes below it, and back there if raised.
+    FakeWindowTree xp;
+    fake::FakeDesktopHost xpHost(xp);
+    DesktopLayer plain(xp, xpHost);
+    const Hwnd pm = xp.Add(0, "Progman", "Program Manager");
+    const Hwnd icons = xp.Add(pm, "SHELLDLL_DefView");
+    ASSERT_EQ(plain.FindForPlay().layout, Layout::plain);
+    const Hwnd xpFilm = xp.Add(pm, "MCIQTZ_Window", "", {320, 240}, true);
+    auto raise = [&xp](Hwnd h) {
+        const auto w = *xp.Get(h);
+        xp.windows.erase(std::find_if(xp.windows.begin(), xp.windows.end(),
+                                      [h](const auto& x) { return x.h == h; }));
+        xp.windows.insert(xp.windows.begin(), w);
+    };
+    raise(xpFilm);
+    plain.PlaceFilm();
+    EXPECT_EQ(xp.Children(pm), (std::vector<Hwnd>{icons, xpFilm}));
+    EXPECT_FALSE(xp.Get(xpFilm)->layered);
+    raise(xpFilm);
+    EXPECT_EQ(plain.Revalidate(false), DesktopLayer::Change::same);
+    EXPECT_EQ(xp.Children(pm), (std::vector<Hwnd>{icons, xpFilm}));
 
     FakeWindowTree bare;
     fake::FakeDesktopHost own(bare);
