@@ -23,11 +23,13 @@ bool DesktopCovered(const DesktopView& view) {
     if (view.notification == NotificationState::Busy ||
         view.notification == NotificationState::D3dFullScreen)
         return true;
-    if (!view.hasForeground) return false;
-    const std::int64_t monitor = Area(view.monitor);
+    if (!view.hasForeground || view.monitors.empty()) return false;
     // A maximised window reaches past the monitor by its frame: only the shared part counts.
-    return monitor > 0 &&
-           Area(Intersect(view.foreground, view.monitor)) * 100 >= monitor * kCoveredPercent;
+    return std::all_of(view.monitors.begin(), view.monitors.end(), [&](const Rect& monitor) {
+        const std::int64_t area = Area(monitor);
+        return area > 0 &&
+               Area(Intersect(view.foreground, monitor)) * 100 >= area * kCoveredPercent;
+    });
 }
 
 }  // namespace mevra

@@ -2,6 +2,7 @@
 // Whether anybody can see the desktop: the film is paused while nobody can. Portable;
 // Form1_win.cpp gathers the facts from Windows.
 #include <cstdint>
+#include <vector>
 #include "base/Types.h"
 
 namespace mevra {
@@ -18,11 +19,11 @@ enum class NotificationState : std::int32_t {
     App = 7,
 };
 
-// The share of the monitor a window must cover to hide the desktop, in percent.
+// The share of a monitor a window must cover to hide the desktop there, in percent.
 constexpr std::int64_t kCoveredPercent = 95;
 
 struct DesktopView {
-    Rect monitor;                // the monitor the desktop is on
+    std::vector<Rect> monitors;  // each monitor the film shows on: all must be covered
     bool hasForeground = false;  // a foreground window that counts (not the desktop's own,
     Rect foreground;             // the taskbar, a tool window, a minimised one)
     NotificationState notification = NotificationState::Unknown;

@@ -174,7 +174,7 @@ bool Win32FileDialogApi::RunOpenDialog(OpenFileRecord& record, const DialogLayou
     // for this dialog only and unloaded when the function returns, after the hook's
     // last clean-up; the hook and the button procedure are the program's own.
     using OpenFn = BOOL(WINAPI*)(LPOPENFILENAMEA);
-    const UniqueModule comdlg(LoadLibraryA("comdlg32.dll"));
+    const UniqueModule comdlg(LoadSystemLibrary("comdlg32.dll"));
     const auto open = FunctionIn<OpenFn>(comdlg.get(), "GetOpenFileNameA");
     const bool accepted = open && open(&r) != FALSE;
 

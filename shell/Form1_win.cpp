@@ -316,6 +316,22 @@ bool CountsAsCover(HWND w) {
     return true;
 }
 
+BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT rect, LPARAM list) {
+    reinterpret_cast<std::vector<Rect>*>(list)->push_back(
+        Rect{rect->left, rect->top, rect->right, rect->bottom});
+    return TRUE;
+}
+
+// The monitors the film's window reaches onto; all of them without a film window.
+std::vector<Rect> FilmMonitors(Hwnd film) {
+    std::vector<Rect> monitors;
+    RECT r{};
+    const bool placed = film != 0 && GetWindowRect(ToHwnd(film), &r) && !IsRectEmpty(&r);
+    EnumDisplayMonitors(nullptr, placed ? &r : nullptr, AddMonitor,
+                        reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
+
 NotificationState QueryNotificationState() {
     using Fn = HRESULT(WINAPI*)(int*);
     static const auto query = FunctionIn<Fn>(GetModuleHandleA("shell32.dll"), "SHQueryUserNotificationState");
@@ -331,11 +347,7 @@ bool Form1Cover::DesktopCovered() {
     view.sessionLocked = p_.sessionLocked;
     view.displayOff = p_.displayOff;
     view.notification = QueryNotificationState();
-    // The film sits at the top left of the desktop: the primary monitor.
-    MONITORINFO mi{};
-    mi.cbSize = sizeof mi;
-    if (GetMonitorInfoA(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &mi))
-        view.monitor = Rect{mi.rcMonitor.left, mi.rcMonitor.top, mi.rcMonitor.right, mi.rcMonitor.bottom};
+    view.monitors = FilmMonitors(p_.layer.FilmWindow());
     HWND front = GetForegroundWindow();
     RECT r{};
     if (CountsAsCover(front) && GetWindowRect(front, &r)) {

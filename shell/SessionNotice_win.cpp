@@ -15,7 +15,7 @@ using UnregisterFn = BOOL(WINAPI*)(HWND);
 }  // namespace
 
 SessionNotice::SessionNotice(HWND hwnd) {
-    HMODULE dll = LoadLibraryA("wtsapi32.dll");
+    HMODULE dll = LoadSystemLibrary("wtsapi32.dll");
     if (!dll) {
         DebugLine("no wtsapi32: unlocks are not watched");
         return;

@@ -7,6 +7,8 @@
 #include <new>
 #include <typeinfo>
 
+#include "base/LateBound_win.h"
+#include "base/Report.h"
 #include "dialogs/Form2_win.h"
 #include "media/Korvane.h"
 #include "media/MediaApiWin.h"
@@ -84,4 +86,9 @@ void __throw_overflow_error(const char* what) { throw LibraryError(what); }
 void __throw_underflow_error(const char* what) { throw LibraryError(what); }
 }  // namespace std
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) { return mevra::Main(instance); }
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    // Before anything loads a DLL: none from the program's folder or the current one.
+    if (!mevra::RestrictDllSearchToSystem())
+        mevra::DebugLine("no SetDefaultDllDirectories: DLLs are loaded by their full paths");
+    return mevra::Main(instance);
+}

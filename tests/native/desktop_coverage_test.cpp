@@ -38,7 +38,7 @@ TEST(Coverage, DecisionTable) {
     };
     for (const Case& c : cases) {
         DesktopView view;
-        view.monitor = kMonitor;
+        view.monitors = {kMonitor};
         view.hasForeground = c.hasForeground;
         view.foreground = c.foreground;
         view.notification = c.notification;
@@ -50,6 +50,26 @@ TEST(Coverage, DecisionTable) {
     noMonitor.hasForeground = true;
     noMonitor.foreground = kMonitor;
     EXPECT_FALSE(DesktopCovered(noMonitor)) << "no monitor rectangle";
+}
+
+// The film spans every monitor it is shown on: one of them covered still leaves it seen.
+TEST(Coverage, EveryMonitorTheFilmShowsOnMustBeCovered) {
+    const Rect left{-1280, 0, 0, 1024}, right{1920, -200, 3200, 824};
+    struct Row { const char* name; std::vector<Rect> monitors; Rect foreground; bool covered; } rows[] = {
+        {"maximised on the primary, the film also on the left", {left, kMonitor}, {-8, -8, 1928, 1040}, false},
+        {"maximised on the left, the film also on the primary", {kMonitor, left}, {-1288, -8, 8, 1032}, false},
+        {"spread over all three", {left, kMonitor, right}, {-1280, -200, 3200, 1080}, true},
+        {"over two of three", {left, kMonitor, right}, {-1280, 0, 1920, 1080}, false},
+        {"the film on the primary alone", {kMonitor}, {-8, -8, 1928, 1040}, true},
+        {"an empty monitor rectangle among them", {kMonitor, Rect{}}, {0, 0, 1920, 1080}, false},
+    };
+    for (const Row& r : rows) {
+        DesktopView view;
+        view.monitors = r.monitors;
+        view.hasForeground = true;
+        view.foreground = r.foreground;
+        EXPECT_EQ(DesktopCovered(view), r.covered) << r.name;
+    }
 }
 
 }  // namespace
