@@ -1,20 +1,18 @@
 ; Mevra's setup program and its uninstaller, built by scripts/package, which passes:
 ;   VERSION_TEXT     the version as Mevra shows it (".90-pre RC1")
 ;   VERSION_NUMBERS  four numbers for the version block ("0.90.0.1")
-;   MEVRA_EXE        the Mevra.exe to install
+;   MEVRA_EXE32      the 32-bit Mevra.exe
+;   MEVRA_EXE64      the 64-bit Mevra.exe
 ;   ICON             the program's icon
 ;   OUTFILE          the setup program to write
-;   AMD64            defined when MEVRA_EXE is an x86-64 build (a 64-bit setup program)
-; Per machine, into Program Files. /S installs and uninstalls silently; /D=<folder> (last
-; on the command line) chooses another folder.
+; Per machine: the 64-bit Mevra into Program Files on 64-bit Windows, with the registry
+; in its 64-bit view (where the 64-bit logon reads the logon shell line); the 32-bit Mevra
+; elsewhere. /S installs and uninstalls silently; /D=<folder> (last on the command line)
+; chooses another folder.
+; Mevra itself is only ever started as the signed-in user, never with the rights the setup
+; program runs with: see StartMevraAsUser.
 
-!ifdef AMD64
-  Target amd64-unicode
-  !define PROGRAM_FILES "$PROGRAMFILES64"
-!else
-  Unicode true
-  !define PROGRAM_FILES "$PROGRAMFILES"
-!endif
+Unicode true
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
@@ -22,6 +20,12 @@ RequestExecutionLevel admin
 !include LogicLib.nsh
 !include FileFunc.nsh
 !include WinMessages.nsh
+!include x64.nsh
+!if ${NSIS_PTR_SIZE} > 4
+  ; A 64-bit setup program (scripts/package --setup-arch x64): ${RunningX64} is a constant
+  ; there, and the branches it never takes leave unused labels.
+  !pragma warning disable 6012
+!endif
 
 !define PUBLISHER "Mevra developers"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Mevra"
@@ -35,8 +39,7 @@ Caption "Mevra ${VERSION_TEXT} Setup"
 UninstallCaption "Mevra ${VERSION_TEXT} Uninstall"
 BrandingText "Mevra ${VERSION_TEXT}"
 OutFile "${OUTFILE}"
-InstallDir "${PROGRAM_FILES}\Mevra"
-InstallDirRegKey HKLM "${UNINST_KEY}" "InstallLocation"
+; The folder is chosen in .onInit, once the registry view is right.
 
 VIProductVersion "${VERSION_NUMBERS}"
 VIFileVersion "${VERSION_NUMBERS}"
@@ -54,8 +57,9 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_RUN "$INSTDIR\Mevra.exe"
+!define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Start Mevra"
+!define MUI_FINISHPAGE_RUN_FUNCTION StartMevraAsUser
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
@@ -86,6 +90,30 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${PUBLISHER}"
 
 ; Functions both programs use: an uninstaller's own must start with "un.".
 !macro SharedFunctions UN
+; 64-bit Windows: the 64-bit view, where the logon and the 64-bit Mevra look.
+Function ${UN}UseNativeView
+  ${If} ${RunningX64}
+    SetRegView 64
+  ${EndIf}
+FunctionEnd
+
+; Starts $INSTDIR\Mevra.exe as the user signed in to the desktop: this program runs with
+; administrator rights, and a Mevra started by it would too (it would miss Explorer's
+; restarts and, elevated with another account's password, work on that account's settings).
+; Explorer, asked to open it, hands it to the running shell, which starts it as the user.
+; Only without a shell (no Explorer, Wine) is there nobody to hand it to: started directly.
+Function ${UN}StartMevraAsUser
+  Push $R0
+  FindWindow $R0 "Shell_TrayWnd"
+  ${If} $R0 <> 0
+  ${AndIf} ${FileExists} "$WINDIR\explorer.exe"
+    Exec '"$WINDIR\explorer.exe" "$INSTDIR\Mevra.exe"'
+  ${Else}
+    Exec '"$INSTDIR\Mevra.exe"'
+  ${EndIf}
+  Pop $R0
+FunctionEnd
+
 ; Ends a running Mevra the way its Exit does (WM_CLOSE to the main window: the film stops
 ; and the wallpaper comes back) and waits for the window to go.
 Function ${UN}EndMevra
@@ -154,6 +182,46 @@ FunctionEnd
 !insertmacro SharedFunctions ""
 !insertmacro SharedFunctions "un."
 
+Function .onInit
+  Call UseNativeView
+  ${If} $INSTDIR == ""  ; no /D=
+    ReadRegStr $INSTDIR HKLM "${UNINST_KEY}" "InstallLocation"
+  ${EndIf}
+  ${If} $INSTDIR == ""
+    ${If} ${RunningX64}
+      StrCpy $INSTDIR "$PROGRAMFILES64\Mevra"
+    ${Else}
+      StrCpy $INSTDIR "$PROGRAMFILES\Mevra"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+Function un.onInit
+  Call un.UseNativeView
+FunctionEnd
+
+; Removes the install recorded in the current registry view when it is not $INSTDIR; a
+; StartUp line naming it follows the move.
+Function RemoveOlderInstall
+  ReadRegStr $R8 HKLM "${UNINST_KEY}" "InstallLocation"
+  ${If} $R8 != ""
+  ${AndIf} $R8 != $INSTDIR
+    Call UseNativeView
+    Push $R8
+    Call ShellNamesMevraIn
+    Pop $R9
+    Push $R8
+    Call DeleteMevraExe
+    !insertmacro RemoveProgramFiles $R8
+    ${If} $R9 = 1
+      Push "$INSTDIR\Mevra.exe"
+      Call StartupLineFor
+      Pop $R9
+      WriteRegStr HKLM "${WINLOGON_KEY}" "Shell" $R9
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
 ; Pushes the logon shell line StartUp writes for <path on the stack>: "explorer.exe " and
 ; the path, in quotes when it holds a blank or a tab.
 Function StartupLineFor
@@ -181,29 +249,26 @@ Section "Mevra"
   SetShellVarContext all
   Call EndMevra
 
-  ; An older install elsewhere: its files go, and a StartUp line naming it follows the move.
-  ReadRegStr $R8 HKLM "${UNINST_KEY}" "InstallLocation"
-  ${If} $R8 != ""
-  ${AndIf} $R8 != $INSTDIR
-    Push $R8
-    Call ShellNamesMevraIn
-    Pop $R9
-    Push $R8
-    Call DeleteMevraExe
-    !insertmacro RemoveProgramFiles $R8
-    ${If} $R9 = 1
-      Push "$INSTDIR\Mevra.exe"
-      Call StartupLineFor
-      Pop $R9
-      WriteRegStr HKLM "${WINLOGON_KEY}" "Shell" $R9
-    ${EndIf}
+  ; An older install elsewhere goes: on 64-bit Windows also one a 32-bit setup program
+  ; recorded in the 32-bit view (Program Files (x86)), whose record goes with it.
+  Call RemoveOlderInstall
+  ${If} ${RunningX64}
+    SetRegView 32
+    Call RemoveOlderInstall
+    SetRegView 32
+    DeleteRegKey HKLM "${UNINST_KEY}"
+    SetRegView 64
   ${EndIf}
   Push $INSTDIR
   Call DeleteMevraExe
   !insertmacro RemoveProgramFiles $INSTDIR
 
   SetOutPath "$INSTDIR"
-  File "/oname=Mevra.exe" "${MEVRA_EXE}"
+  ${If} ${RunningX64}
+    File "/oname=Mevra.exe" "${MEVRA_EXE64}"
+  ${Else}
+    File "/oname=Mevra.exe" "${MEVRA_EXE32}"
+  ${EndIf}
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   CreateShortcut "$SMPROGRAMS\Mevra.lnk" "$INSTDIR\Mevra.exe" "" "$INSTDIR\Mevra.exe" 0 \
                  SW_SHOWNORMAL "" "Plays a film as your desktop wallpaper"
@@ -226,12 +291,13 @@ Section "Uninstall"
   Call un.EndMevra
 
   ; A wallpaper journal left behind (Mevra ended without putting the wallpaper back):
-  ; Mevra applies it when it starts, so start it once and close it again.
+  ; Mevra applies it when it starts, so start it once, as the user whose wallpaper it is,
+  ; and close it again.
   !insertmacro HasValue HKCU "${MEVRA_KEY}" "WallpaperJournal" $R9
   ${If} $R9 == "yes"
   ${AndIf} ${FileExists} "$INSTDIR\Mevra.exe"
     DetailPrint "Putting the wallpaper back"
-    Exec '"$INSTDIR\Mevra.exe"'
+    Call un.StartMevraAsUser
     StrCpy $R1 0
     ${Do}
       Sleep 200

@@ -1,9 +1,12 @@
 # The release as a user gets it (<build>/dist, made by scripts/package), in a prefix of its
-# own: the setup program installs silently; Mevra starts from the installed path; with
+# own: both builds declare that they run as the invoker; the setup program installs the
+# 64-bit build silently; Mevra starts from the installed path; with
 # StartUp and Hide Shortcut Arrow on and a film playing, the silent uninstall ends Mevra
 # through Exit and leaves the machine as it was. A second cycle upgrades into another folder
 # over a running Mevra, then uninstalls with the logon shell naming another program and a journal
-# left behind. The portable zip holds Mevra.exe and its read-me, and that Mevra.exe runs.
+# left behind; before that, an upgrade over a 32-bit install in Program Files (x86) leaves
+# nothing of it. Each portable zip holds its build's Mevra.exe and the read-me, and the
+# 64-bit one runs.
 
 # What an install leaves behind must not reach the other tests: work on a copy of the prefix.
 shared_prefix=${WINEPREFIX:?no Wine prefix}
@@ -17,10 +20,25 @@ trap 'e2e_end; rm -rf "$WINEPREFIX"' EXIT
 source "$E2E_BUILD/mevra_version.env"
 dist=$E2E_BUILD/dist
 setup=$dist/Mevra-$MEVRA_VERSION_FILE-setup.exe
-zip=$dist/Mevra-$MEVRA_VERSION_FILE-portable.zip
-[ -f "$setup" ] && [ -f "$zip" ] || fail "no $setup or $zip: scripts/package makes them"
+zip=$dist/Mevra-$MEVRA_VERSION_FILE-x64.zip
+zip86=$dist/Mevra-$MEVRA_VERSION_FILE-x86.zip
+[ -f "$setup" ] && [ -f "$zip" ] && [ -f "$zip86" ] || fail "no $setup, $zip or $zip86: scripts/package makes them"
 (cd "$dist" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match the files"
-note "$(basename "$setup"): $(stat -c %s "$setup") bytes; $(basename "$zip"): $(stat -c %s "$zip") bytes"
+note "$(basename "$setup"): $(stat -c %s "$setup") bytes; $(basename "$zip"): $(stat -c %s "$zip") bytes;" \
+     "$(basename "$zip86"): $(stat -c %s "$zip86") bytes"
+mkdir "$E2E_TMP/x86"
+unzip -q "$zip86" -d "$E2E_TMP/x86"
+file -b "$E2E_TMP/x86/Mevra.exe" | grep -q 'Intel 80386' || fail "the x86 zip's Mevra.exe: $(file -b "$E2E_TMP/x86/Mevra.exe")"
+file -b "$E2E_BUILD/Mevra.exe" | grep -q 'x86-64' || fail "the tested Mevra.exe is not the 64-bit build"
+
+# Both builds run with the user's rights, never elevated and never virtualised: the
+# manifest in their resources says so.
+for exe in "$E2E_BUILD/Mevra.exe" "$E2E_TMP/x86/Mevra.exe"; do
+  manifest=$(tr -d '\r\n' <"$exe" | grep -a -o '<assembly .*</assembly>')
+  grep -q '<requestedExecutionLevel level="asInvoker" uiAccess="false"/>' <<<"$manifest" ||
+    fail "$exe: the manifest does not ask to run as the invoker"
+done
+note "both builds' manifests: requestedExecutionLevel asInvoker"
 
 uninst='HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Mevra'
 winlogon='HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows NT\CurrentVersion\Winlogon'
@@ -141,9 +159,21 @@ note "uninstalled while playing in $took s: Mevra closed its film, everything as
 # --- Cycle 2: an upgrade into another folder over a running Mevra with StartUp on ends it
 # first, leaves no old file and moves the StartUp line along; the uninstall then leaves
 # another program's logon shell alone, and starts Mevra once for a wallpaper journal.
+# Over a 32-bit install (Program Files (x86), recorded in the 32-bit view) with StartUp on.
+x86dir='C:\Program Files (x86)\Mevra'
+x86dir_u="$WINEPREFIX/drive_c/Program Files (x86)/Mevra"
+mkdir -p "$x86dir_u"
+cp "$E2E_TMP/x86/Mevra.exe" "$x86dir_u/Mevra.exe"
+cp "$E2E_TMP/x86/Mevra.exe" "$x86dir_u/Uninstall.exe"
+wrun reg add "$uninst" /v InstallLocation /d "$x86dir" /reg:32 /f >/dev/null || fail "could not record the 32-bit install"
+reg_set "$winlogon" Shell "explorer.exe \"$x86dir\\Mevra.exe\""
 wrun "$setup" /S >/dev/null || fail "silent setup failed"
+[ ! -e "$x86dir_u" ] || fail "the 32-bit install is left: $(ls "$x86dir_u" | tr '\n' ' ')"
+wrun reg query "$uninst" /reg:32 >/dev/null 2>&1 && fail "the 32-bit install's uninstall entry is left"
+cmp -s "$instdir_u/Mevra.exe" "$E2E_BUILD/Mevra.exe" || fail "the upgrade did not install the 64-bit Mevra.exe"
+[ "$(reg_get "$winlogon" Shell)" = "$want_shell" ] || fail "the StartUp line did not follow: '$(reg_get "$winlogon" Shell)'"
+note "upgrade over a 32-bit install: Program Files (x86)\\Mevra and its entry gone, 64-bit Mevra.exe in $instdir"
 mevra_up "$instdir\\Mevra.exe"
-reg_set "$winlogon" Shell "$want_shell"
 moved='C:\MevraMoved'
 wrun "$setup" /S "/D=$moved" >/dev/null || fail "the upgrade failed"
 no_window_class MevraForm1 || fail "the upgrade did not end the running Mevra"
