@@ -1,7 +1,8 @@
 # The film behind the icons on each desktop layout the stand-in shell can take (plain:
-# XP's Program Manager; classic: Windows 8 to 11 23H2, the icons in a top-level WorkerW;
+# XP's Program Manager, the film below its icon view; classic: Windows 8 to 11 23H2, the icons in a top-level WorkerW;
 # raised: Windows 11 24H2, the icons and a WorkerW inside Program Manager), and kept there
-# while the desktop changes under a playing film. Under Wine a child window of another
+# while the desktop changes under a playing film. Another program's file dialog, which holds
+# an icon view too, is open during a Play and never taken for the desktop. Under Wine a child window of another
 # process is never drawn, so placement is read from the window tree, not from pixels, and
 # sizes from the MCI trace (Wine's driver takes "put ... window" without applying it).
 # e2e-timeout: 900
@@ -42,7 +43,7 @@ carried_on() {  # carried_on N P WHAT
 expect_layer() {
   layers_now
   PROGMAN=$(lfind class=Progman depth=0)
-  DEFVIEW=$(lfind class=SHELLDLL_DefView)
+  DEFVIEW=$(lfind class=SHELLDLL_DefView "pid=$(lwin "$PROGMAN" pid)")
   WORKER=
   case $layout in
     plain)   LAYER=$PROGMAN; ICONS=$PROGMAN ;;
@@ -55,6 +56,7 @@ film_in_place() {
   FILM=$(lfind class=MCIQTZ_Window "pid=$MEVRA_PID")
   [ -n "$FILM" ] && [ -n "$LAYER" ] && [ "$(lwin "$FILM" parent)" = "$LAYER" ] || return 1
   case $layout in
+    plain)   [ "$(lwin "$FILM" prev)" = "$DEFVIEW" ] ;;
     classic) [ "$(lwin "$LAYER" class)" = WorkerW ] && [ "$(lwin "$LAYER" prev)" = "$ICONS" ] ;;
     raised)  [ "$(lwin "$FILM" prev)" = "$DEFVIEW" ] && [ "$(lwin "$FILM" next)" = "$WORKER" ] &&
              (( $(lwin "$FILM" exstyle) & 0x80000 )) ;;
@@ -76,8 +78,24 @@ for layout in plain classic raised; do
   note "=== $layout"
   desktop_up --layout "$layout"
   soak_mevra_up
+  dialog=
+  if [ "$layout" = classic ]; then
+    # Above the desktop's WorkerWs, as a dialog of a program the user works with is.
+    wstart "$E2E_BUILD/probe.exe" file-dialog
+    wait_until 20 has_window_title 'Probe file dialog' || fail "the probe's file dialog did not open"
+    dialog=$(window_by_title 'Probe file dialog')
+    layers_now
+    [ -n "$(lfind class=SHELLDLL_DefView "parent=$dialog")" ] || { cat "$LAYERS"; fail "the probe's file dialog holds no SHELLDLL_DefView"; }
+  fi
   open_film "$film"
   wait_until 10 film_in_place || { cat "$LAYERS"; fail "$layout: the film is not where the layout wants it"; }
+  if [ -n "$dialog" ]; then
+    [ -z "$(lfind class=MCIQTZ_Window "parent=$dialog")" ] || fail "$layout: the film went into the file dialog"
+    note "$layout: another program's file dialog ($dialog, with an icon view) was open; the film is on the desktop's WorkerW $LAYER"
+    probe post "$dialog" 0x10 >/dev/null
+    dialog_closed() { ! has_window_title 'Probe file dialog'; }
+    wait_until 10 dialog_closed || fail "the probe's file dialog did not close"
+  fi
   wait_until 5 sized_to_layer || fail "$layout: the film was put at $(put_size), the layer is $(lwin "$LAYER" client)"
   note "$layout placement: $(placement)"
   [ "$layout" = plain ] && play_trace_is_todays "$film" "$PROGMAN" && note "plain: the Play's MCI commands are today's, byte for byte"

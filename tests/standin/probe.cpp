@@ -25,10 +25,13 @@
 //   probe.exe answer HWND          milliseconds the window takes to answer a WM_NULL
 //                                  ("answer=N", or "answer=none" after 5 s)
 //   probe.exe lock PATH SECONDS    holds the file open, shared with no one, for a while
+//   probe.exe file-dialog          an Open dialog of the old, hooked kind, which holds a
+//                                  SHELLDLL_DefView as the desktop does; until it is closed
 //   probe.exe menucycle N X Y DY   N times: right click at X,Y (the tray icon), hover the
 //                                  item DY pixels below the menu's top so its submenu
 //                                  opens, then close both by clicking outside them
 #include <windows.h>
+#include <commdlg.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 
@@ -488,6 +491,22 @@ int Lock(const char* path, DWORD seconds) {
     return 0;
 }
 
+UINT_PTR CALLBACK KeepDialog(HWND, UINT, WPARAM, LPARAM) { return 0; }
+
+// Another program's file dialog, open while Mevra looks for the desktop.
+int FileDialog() {
+    char file[MAX_PATH] = {};
+    OPENFILENAMEA ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof file;
+    ofn.lpstrTitle = "Probe file dialog";
+    ofn.lpfnHook = KeepDialog;
+    ofn.Flags = OFN_EXPLORER | OFN_ENABLEHOOK;
+    GetOpenFileNameA(&ofn);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -551,6 +570,7 @@ int main(int argc, char** argv) {
     if (!std::strcmp(cmd, "regraw") && argc > 3) return RegRaw(argv[2], argc - 3, argv + 3);
     if (!std::strcmp(cmd, "answer") && argc > 2) return Answer(reinterpret_cast<HWND>(Number(argv[2])));
     if (!std::strcmp(cmd, "lock") && argc > 3) return Lock(argv[2], static_cast<DWORD>(Number(argv[3])));
+    if (!std::strcmp(cmd, "file-dialog")) return FileDialog();
     if (!std::strcmp(cmd, "menucycle") && argc > 5)
         return MenuCycle(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]),
                          std::atoi(argv[5]));

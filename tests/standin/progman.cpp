@@ -7,7 +7,7 @@
 //   progman.exe [--layout plain|classic|raised] [--broadcast-taskbar-created] [--pidfile PATH]
 //
 // --layout builds the window tree of a Windows generation (plain by default):
-//   plain    Progman alone draws wallpaper and icons (Windows XP).
+//   plain    Progman holds the icon view, a SHELLDLL_DefView, and ignores 0x052C (Windows XP).
 //   classic  Progman holds a SHELLDLL_DefView; message 0x052C moves the view into a new
 //            top-level WorkerW and puts an empty WorkerW behind it (Windows 8 to 11 23H2).
 //   raised   Progman (WS_EX_NOREDIRECTIONBITMAP) holds a layered SHELLDLL_DefView; 0x052C
@@ -45,10 +45,10 @@ int g_style = 0;
 
 Layout g_layout = Layout::Plain;
 HWND g_progman = nullptr;
-HWND g_defView = nullptr;     // classic and raised: the icon view
+HWND g_defView = nullptr;     // the icon view
 HWND g_iconWorker = nullptr;  // classic: the top-level WorkerW holding the icon view
 HWND g_backWorker = nullptr;  // classic: the empty top-level WorkerW; raised: Progman's child
-bool g_iconsShown = true;     // plain: whether Progman draws its mock icons
+bool g_iconsShown = true;     // whether the icon view is shown
 bool g_restacking = false;
 
 std::string ReadDesktopValue(const char* name) {
@@ -343,11 +343,9 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int) {
                                 inst, nullptr);
     if (!g_progman) return 1;
     SetWindowPos(g_progman, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (g_layout != Layout::Plain) {
-        g_defView = NewWindow(g_layout == Layout::Raised ? WS_EX_LAYERED : 0, "SHELLDLL_DefView",
-                              WS_CHILD, g_progman);
-        if (g_layout == Layout::Raised) SetLayeredWindowAttributes(g_defView, 0, 255, LWA_ALPHA);
-    }
+    g_defView = NewWindow(g_layout == Layout::Raised ? WS_EX_LAYERED : 0, "SHELLDLL_DefView",
+                          WS_CHILD, g_progman);
+    if (g_layout == Layout::Raised) SetLayeredWindowAttributes(g_defView, 0, 255, LWA_ALPHA);
 
     SetTimer(g_progman, kTaskbarTimer, 300, nullptr);
     if (broadcast)
