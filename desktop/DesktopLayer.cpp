@@ -53,7 +53,7 @@ Layer DesktopLayer::Classify(Hwnd progman) {
 }
 
 Layer DesktopLayer::Look() {
-    const Hwnd progman = tree_.Find(0, 0, kProgmanClass, kDesktopWindowTitle);
+    const Hwnd progman = tree_.Find(0, 0, nullptr, kDesktopWindowTitle);
     if (progman == 0) {
         Layer l;
         l.parent = l.icons = host_.Window();
