@@ -200,6 +200,34 @@ Function un.onInit
   Call un.UseNativeView
 FunctionEnd
 
+; Pushes 1 when the user signed in to this session is not the one this program runs as (an
+; administrator's password given at the elevation prompt), else 0: then this program's HKCU
+; is not the signed-in user's.
+Function un.ElevatedAsAnotherUser
+  Push $R0
+  Push $R1
+  Push $R2
+  Push $R3
+  StrCpy $R3 0
+  ; WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION, WTSUserName
+  System::Call 'wtsapi32::WTSQuerySessionInformationW(p 0, i -1, i 5, *p .R1, *i .R2) i .R0'
+  ${If} $R0 <> 0
+    System::Call '*$R1(&w256 .R2)'
+    System::Call 'wtsapi32::WTSFreeMemory(p R1)'
+    System::Call 'advapi32::GetUserNameW(w .R1, *i ${NSIS_MAX_STRLEN}) i .R0'
+    ${If} $R0 <> 0
+    ${AndIf} $R2 != ""
+    ${AndIf} $R2 != $R1
+      StrCpy $R3 1
+    ${EndIf}
+  ${EndIf}
+  StrCpy $R0 $R3
+  Pop $R3
+  Pop $R2
+  Pop $R1
+  Exch $R0
+FunctionEnd
+
 ; Removes the install recorded in the current registry view when it is not $INSTDIR; a
 ; StartUp line naming it follows the move.
 Function RemoveOlderInstall
@@ -292,8 +320,14 @@ Section "Uninstall"
 
   ; A wallpaper journal left behind (Mevra ended without putting the wallpaper back):
   ; Mevra applies it when it starts, so start it once, as the user whose wallpaper it is,
-  ; and close it again.
+  ; and close it again. Elevated as another user, this program cannot see that user's
+  ; journal: Mevra is started all the same, to look for itself.
   !insertmacro HasValue HKCU "${MEVRA_KEY}" "WallpaperJournal" $R9
+  ${If} $R9 != "yes"
+    Call un.ElevatedAsAnotherUser
+    Pop $R0
+    ${IfThen} $R0 = 1 ${|} StrCpy $R9 "yes" ${|}
+  ${EndIf}
   ${If} $R9 == "yes"
   ${AndIf} ${FileExists} "$INSTDIR\Mevra.exe"
     DetailPrint "Putting the wallpaper back"
