@@ -25,9 +25,9 @@ Fn FunctionIn(HMODULE dll, const char* name) {
 // from System32. Windows 8 and later, and 7 and Vista with KB2533623; false elsewhere.
 inline bool RestrictDllSearchToSystem() {
     using Fn = BOOL(WINAPI*)(DWORD);
-    const auto restrict =
+    const auto setDefault =
         FunctionIn<Fn>(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
-    return restrict && restrict(kLoadLibrarySearchSystem32);
+    return setDefault && setDefault(kLoadLibrarySearchSystem32);
 }
 
 // dll ("winmm.dll") from the system folder by its full path, which holds also where the
