@@ -96,9 +96,10 @@ TEST(MenuFont, HeightScaledFromPointsAndWeight) {
     EXPECT_EQ(MenuFontHeight(-12, 96), 16);
     EXPECT_EQ(MenuFontHeight(-11, 96), 15);   // 14.67
     EXPECT_EQ(MenuFontHeight(-13, 96), 17);   // 17.33
-    EXPECT_EQ(MenuFontHeight(-12, 120), 20);
-    EXPECT_EQ(MenuFontHeight(-3, 84), 4);     // 3.5 goes to the even 4
-    EXPECT_EQ(MenuFontHeight(-9, 84), 10);    // 10.5 goes to the even 10
+    EXPECT_EQ(MenuFontHeight(-15, 120), 20);  // metrics already at 120 dpi: read as points once
+    EXPECT_EQ(MenuFontHeight(-12, 96, 144), 24);  // metrics at the system's 96, shown at 144
+    EXPECT_EQ(MenuFontHeight(-3, 96, 84), 4);     // 3.5 goes to the even 4
+    EXPECT_EQ(MenuFontHeight(-9, 96, 84), 10);    // 10.5 goes to the even 10
     EXPECT_EQ(MenuFontHeight(12, 96), -16);   // a positive lfHeight turns into a character height
     EXPECT_EQ(MenuFontWeight(400, false, true), 400);
     EXPECT_EQ(MenuFontWeight(400, true, true), 800);
