@@ -27,6 +27,7 @@ at_dpi() {  # at_dpi DPI [ROW CELL]
   wineserver -p </dev/null >/dev/null 2>&1
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
   MEVRA_SCALE_DPI=$1 MEVRA_SCALE_BASE=${2:-} MEVRA_SCALE_OUT=$(winpath "$figures") \
+    MEVRA_SHOTS=$(winpath "$E2E_SHOTS") \
     wrun "$exe" >"$E2E_TMP/run-$1.txt" 2>&1 || { cat "$E2E_TMP/run-$1.txt"; fail "at $1 dpi"; }
 }
 

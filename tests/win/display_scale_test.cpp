@@ -2,7 +2,8 @@
 // display's DPI. The Windows tier runs it at 96 dpi; tests/e2e/scales.sh runs it again
 // with LogPixels at 120, 144 and 192, naming the DPI in MEVRA_SCALE_DPI and the 96-dpi
 // figures in MEVRA_SCALE_BASE ("row cell"). With MEVRA_SCALE_OUT each run appends its
-// figures to that file.
+// figures to that file, and with MEVRA_SHOTS it saves the menu and the dialog as
+// pictures (scale-menu-DPI.bmp, scale-dialog-DPI.bmp) for the README.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -21,7 +22,7 @@
 namespace mevra {
 namespace {
 
-constexpr UINT kOpenId = 3001, kPlayId = 3002, kLoopId = 3003, kExitId = 3004;
+constexpr UINT kOpenId = 3001, kPlayId = 3002, kControlId = 3003, kExitId = 3004;  // Play: 30020..
 constexpr COLORREF kGreen = RGB(0, 128, 0);
 
 int EnvInt(const char* name, int fallback = 0) {
@@ -45,6 +46,57 @@ void Record(const std::string& line) {
         std::fprintf(f, "dpi=%d %s\n", SystemDpi(), line.c_str());
         std::fclose(f);
     }
+}
+
+// Saves the screen under a window as a BMP file in MEVRA_SHOTS, for a person to look at.
+void SaveShot(HWND window, const char* what) {
+    const char* dir = std::getenv("MEVRA_SHOTS");
+    if (!dir || !*dir || !window) return;
+    RECT r{};
+    GetWindowRect(window, &r);
+    test::Surface s(r.right - r.left, r.bottom - r.top);
+    {
+        WindowDc screen(nullptr);
+        BitBlt(s.dc(), 0, 0, s.width(), s.height(), screen.get(), r.left, r.top, SRCCOPY);
+    }
+    const std::string path =
+        std::string(dir) + "\\scale-" + what + "-" + std::to_string(SystemDpi()) + ".bmp";
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return;
+    const int row = (s.width() * 3 + 3) / 4 * 4;
+    unsigned char head[54] = {'B', 'M'};
+    auto put32 = [&](int at, unsigned v) {
+        for (int i = 0; i < 4; ++i) head[at + i] = static_cast<unsigned char>(v >> (8 * i));
+    };
+    put32(2, 54 + row * s.height());
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, s.width());
+    put32(22, s.height());
+    head[26] = 1;
+    head[28] = 24;
+    std::fwrite(head, 1, sizeof head, f);
+    std::string line(row, '\0');
+    for (int y = s.height() - 1; y >= 0; --y) {
+        for (int x = 0; x < s.width(); ++x) {
+            const COLORREF c = s.Pixel(x, y);
+            line[x * 3] = static_cast<char>(GetBValue(c));
+            line[x * 3 + 1] = static_cast<char>(GetGValue(c));
+            line[x * 3 + 2] = static_cast<char>(GetRValue(c));
+        }
+        std::fwrite(line.data(), 1, line.size(), f);
+    }
+    std::fclose(f);
+}
+
+BOOL CALLBACK FindPopup(HWND w, LPARAM out) {
+    char cls[16] = {};
+    GetClassNameA(w, cls, sizeof cls);
+    if (std::string(cls) == "#32768" && IsWindowVisible(w)) {
+        *reinterpret_cast<HWND*>(out) = w;
+        return FALSE;
+    }
+    return TRUE;
 }
 
 // A 96-dpi figure at this DPI, to within a pixel.
@@ -76,19 +128,30 @@ void CALLBACK MeasureAndClose(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
     RECT open{}, loop{};
     GetMenuItemRect(g_rows.owner, g_rows.menu, 0, &open);
-    GetMenuItemRect(g_rows.owner, g_rows.menu, 2, &loop);
+    GetMenuItemRect(g_rows.owner, g_rows.menu, 3, &loop);
     g_rows.picture = open.bottom - open.top;
     g_rows.plain = loop.bottom - loop.top;
+    HWND popup = nullptr;
+    EnumWindows(FindPopup, reinterpret_cast<LPARAM>(&popup));
+    SaveShot(popup, "menu");
     EndMenu();
 }
 
 TEST(DisplayScale, PopupRowsAndMenuFontFollowTheDpi) {
     test::Texture texture;
     HWND hwnd = test::MakeHiddenWindow("Mevra scale owner");
+    // The tray menu's look: pictures, a submenu, a disabled item, separators, a shortcut.
     HMENU menu = CreatePopupMenu();
+    HMENU options = CreatePopupMenu();
+    AppendMenuA(options, MF_STRING | MF_CHECKED, kExitId + 1, "Loop");
     AppendMenuA(menu, MF_STRING, kOpenId, "Open\tCtrl+O");
-    AppendMenuA(menu, MF_STRING, kPlayId, "Play");
-    AppendMenuA(menu, MF_STRING | MF_CHECKED, kLoopId, "Loop");
+    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(options), "Options");
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING | MF_GRAYED, kControlId, "Control");
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    UINT id = kPlayId * 10;  // the engine keeps captions by command id: one each
+    for (const char* text : {"Play", "Pause", "FForward", "FRewind", "Stop", "Mute"})
+        AppendMenuA(menu, MF_STRING, id++, text);
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, kExitId, "Exit");
     HookMenus(hwnd, false);
@@ -239,6 +302,7 @@ TEST(DisplayScale, OpenDialogControlsStayInsideAndClearOfTheBanner) {
         POINT corner{outer.left, outer.top};
         ScreenToClient(d, &corner);
         char line[128];
+        SaveShot(d, "dialog");
         std::snprintf(line, sizeof line, "dialog=%ld banner=%ld,%ld,%ld,%ld",
                       outer.bottom - outer.top, b.left - corner.x, b.top - corner.y,
                       b.right - corner.x, b.bottom - corner.y);
