@@ -194,25 +194,41 @@ TEST(DisplayScale, AboutPictureFillsItsFrame) {
     }
     HWND box = ShowAboutBox(GetModuleHandleA(nullptr), picture.get(), nullptr);
     ASSERT_NE(box, nullptr);
-    RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    RECT c{};
-    GetClientRect(box, &c);
-    const POINT edges[] = {{0, 0},
-                           {c.right - 1, 1},
-                           {1, c.bottom - 1},
-                           {c.right - 1, c.bottom - 1},
-                           {c.right - 1, c.bottom / 3}};
-    {
-        WindowDc dc(box);
-        for (const POINT p : edges)
-            EXPECT_EQ(GetPixel(dc.get(), p.x, p.y), kGreen) << p.x << "," << p.y;
+    // At the display's DPI, then as if moved onto a monitor of twice that DPI.
+    const int dpi = SystemDpi();
+    for (const int at : {dpi, 2 * dpi}) {
+        SCOPED_TRACE(at);
+        if (at != dpi) {
+            RECT suggested{};
+            GetWindowRect(box, &suggested);
+            suggested.right = suggested.left + 2 * (suggested.right - suggested.left);
+            suggested.bottom = suggested.top + 2 * (suggested.bottom - suggested.top);
+            SendMessageA(box, kWmDpiChanged, MAKEWPARAM(at, at), reinterpret_cast<LPARAM>(&suggested));
+        }
+        RedrawWindow(box, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        RECT c{};
+        GetClientRect(box, &c);
+        EXPECT_EQ(c.right, TwipsToPixels(kAboutClientWidthTwips, at));
+        EXPECT_EQ(c.bottom, TwipsToPixels(kAboutClientHeightTwips, at));
+        const POINT edges[] = {{0, 0},
+                               {c.right - 1, 1},
+                               {1, c.bottom - 1},
+                               {c.right - 1, c.bottom - 1},
+                               {c.right - 1, c.bottom / 3}};
+        {
+            WindowDc dc(box);
+            for (const POINT p : edges)
+                EXPECT_EQ(GetPixel(dc.get(), p.x, p.y), kGreen) << p.x << "," << p.y;
+        }
+        // The close button lies wholly inside the client area, where the layout puts it.
+        RECT button{};
+        GetWindowRect(GetDlgItem(box, kAboutCommand1Id), &button);
+        MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&button), 2);
+        EXPECT_EQ(button.left, TwipsBoxToPixels(kCommand1Twips, at, at).left);
+        EXPECT_LE(button.right, c.right);
+        EXPECT_LE(button.bottom, c.bottom);
     }
-    // The close button lies wholly inside the client area.
-    RECT button{};
-    GetWindowRect(GetDlgItem(box, kAboutCommand1Id), &button);
-    MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&button), 2);
-    EXPECT_LE(button.right, c.right);
-    EXPECT_LE(button.bottom, c.bottom);
     DestroyWindow(box);
 }
 
