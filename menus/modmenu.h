@@ -51,7 +51,8 @@ struct ModMenuState {
 
     // DPI of the monitor the open popup menu shows on; 0 until one opens.
     std::int32_t MenuDpi = 0;
-    // MenuBackPicture resampled for ScaledBackDpi, made when first needed at that DPI.
+    // MenuBackPicture resampled for ScaledBackDpi, made when first needed at that DPI
+    // and dropped with the tables.
     UniqueBitmap ScaledBackPicture;
     HBITMAP ScaledBackSource = nullptr;
     std::int32_t ScaledBackDpi = 0;

@@ -331,6 +331,9 @@ void UnhookMenus(HWND form) {
     if (known && forms.size() == 1) {
         modmenu().MenuCaptions.Clear();
         modmenu().MenuBitmaps.Clear();
+        // The texture may go with the last form; its handle could come back as another's.
+        modmenu().ScaledBackPicture.reset();
+        modmenu().ScaledBackSource = nullptr;
     }
     Unsubclass(form);
     ForgetForm(form);
