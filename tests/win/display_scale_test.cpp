@@ -59,34 +59,8 @@ void SaveShot(HWND window, const char* what) {
         WindowDc screen(nullptr);
         BitBlt(s.dc(), 0, 0, s.width(), s.height(), screen.get(), r.left, r.top, SRCCOPY);
     }
-    const std::string path =
-        std::string(dir) + "\\scale-" + what + "-" + std::to_string(SystemDpi()) + ".bmp";
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return;
-    const int row = (s.width() * 3 + 3) / 4 * 4;
-    unsigned char head[54] = {'B', 'M'};
-    auto put32 = [&](int at, unsigned v) {
-        for (int i = 0; i < 4; ++i) head[at + i] = static_cast<unsigned char>(v >> (8 * i));
-    };
-    put32(2, 54 + row * s.height());
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, s.width());
-    put32(22, s.height());
-    head[26] = 1;
-    head[28] = 24;
-    std::fwrite(head, 1, sizeof head, f);
-    std::string line(row, '\0');
-    for (int y = s.height() - 1; y >= 0; --y) {
-        for (int x = 0; x < s.width(); ++x) {
-            const COLORREF c = s.Pixel(x, y);
-            line[x * 3] = static_cast<char>(GetBValue(c));
-            line[x * 3 + 1] = static_cast<char>(GetGValue(c));
-            line[x * 3 + 2] = static_cast<char>(GetRValue(c));
-        }
-        std::fwrite(line.data(), 1, line.size(), f);
-    }
-    std::fclose(f);
+    test::SaveBmp(s, std::string(dir) + "\\scale-" + what + "-" + std::to_string(SystemDpi()) +
+                         ".bmp");
 }
 
 BOOL CALLBACK FindPopup(HWND w, LPARAM out) {
