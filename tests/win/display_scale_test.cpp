@@ -168,15 +168,18 @@ TEST(DisplayScale, AboutPictureFillsItsFrame) {
     }
     HWND box = ShowAboutBox(GetModuleHandleA(nullptr), picture.get(), nullptr);
     ASSERT_NE(box, nullptr);
-    // At the display's DPI, then as if moved onto a monitor of twice that DPI.
+    // At the display's DPI, then as if moved onto a monitor of 144 dpi, at the screen's
+    // corner so that all of it can be read back. (Only upwards: Wine keeps the frame's
+    // minimum width at the system DPI.)
     const int dpi = SystemDpi();
-    for (const int at : {dpi, 2 * dpi}) {
+    for (const int at : {dpi, 144}) {
+        if (at < dpi) continue;
         SCOPED_TRACE(at);
         if (at != dpi) {
-            RECT suggested{};
-            GetWindowRect(box, &suggested);
-            suggested.right = suggested.left + 2 * (suggested.right - suggested.left);
-            suggested.bottom = suggested.top + 2 * (suggested.bottom - suggested.top);
+            RECT was{};
+            GetWindowRect(box, &was);
+            RECT suggested{0, 0, MulDiv(was.right - was.left, at, dpi),
+                           MulDiv(was.bottom - was.top, at, dpi)};
             SendMessageA(box, kWmDpiChanged, MAKEWPARAM(at, at), reinterpret_cast<LPARAM>(&suggested));
         }
         RedrawWindow(box, nullptr, nullptr,
