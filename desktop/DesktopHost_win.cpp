@@ -1,6 +1,7 @@
 #include "desktop/DesktopHost_win.h"
 
 #include <string>
+#include "base/Dpi_win.h"
 #include "base/Raii_win.h"
 
 namespace mevra {
@@ -41,6 +42,13 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             if (const HWND owner = GetWindow(hwnd, GW_OWNER))
                 SetWindowPos(owner, HWND_BOTTOM, 0, 0, 0, 0, kZOnly);
             SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, kZOnly);
+            return 0;
+        }
+        case kWmDpiChanged: {
+            // It covers the work area at any scale: that, not Windows' suggestion, is its place.
+            const RECT r = WorkArea();
+            SetWindowPos(hwnd, HWND_BOTTOM, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                         SWP_NOACTIVATE);
             return 0;
         }
         case WM_ERASEBKGND: {

@@ -36,7 +36,7 @@ struct OpenFileRecord {
     std::uint32_t flags = 0;
 };
 
-// What the hook needs to restyle the dialog.
+// What the hook needs to restyle the dialog, in pixels at 96 dpi.
 struct DialogLayout {
     Hwnd banner = 0;             // the window lent to the dialog as its banner panel
     std::int32_t bannerLeft = 0;  // measured from the dialog's outer top-left corner
@@ -103,5 +103,19 @@ std::string ChosenPath(const std::string& fileBuffer);
 // Throws OverflowError when the result does not fit 32 bits.
 std::int32_t CentredCoordinate(std::int32_t screenPixels, std::int32_t dpi,
                                std::int32_t windowSize);
+// A window's coordinate moved just far enough that the window stays on a screen that
+// size; a window larger than the screen keeps its start at 0.
+std::int32_t KeptOnScreen(std::int32_t at, std::int32_t windowSize, std::int32_t screenPixels);
+
+// The banner's place and the dialog's height at dpi, from the dialog's outer top-left
+// corner: the design place scaled, moved below the lowest of the dialog's own
+// controls (controlsBottom) should they reach it, and the dialog high enough for the
+// banner and the design's margin under it. bannerHeight96 is the banner's design height.
+struct BannerPlacement {
+    std::int32_t left = 0, top = 0, dialogHeight = 0;
+};
+BannerPlacement PlaceBanner(const DialogLayout& design, std::int32_t dpi,
+                            std::int32_t controlsBottom, std::int32_t bannerHeight96,
+                            std::int32_t bannerHeight);
 
 }  // namespace mevra

@@ -3,6 +3,7 @@
 #include <dlgs.h>
 #include <algorithm>
 #include <cstring>
+#include "base/Dpi_win.h"
 #include "base/LateBound_win.h"
 #include "base/Raii_win.h"
 #include "base/Report.h"
@@ -23,6 +24,10 @@ struct OpenDialogState {
     DialogLayout layout;
     LONG_PTR bannerId = 0;
     WndProcSubclass openButton;
+    int height = 0;            // the dialog's outer height at its DPI
+    SIZE bannerSize{};         // the banner's own size, given back with it
+    HBITMAP bannerImage = nullptr;  // the banner's own picture while a scaled copy shows
+    UniqueBitmap scaledBanner;
 };
 
 namespace {
@@ -38,23 +43,61 @@ HWND Banner(const OpenDialogState& s) { return ToHwnd(s.layout.banner); }
 
 // Puts the banner back in the state it has between dialogs: hidden, without a
 // parent, with its own id.
-void ReturnBanner(const OpenDialogState& s) {
+void ReturnBanner(OpenDialogState& s) {
     HWND banner = Banner(s);
     if (!banner || !IsWindow(banner)) return;
     if (GetWindowLongPtrA(banner, GWLP_ID) != kBannerControlId) return;  // already returned
     ShowWindow(banner, SW_HIDE);
     SetParent(banner, nullptr);
     SetWindowLongPtrA(banner, GWLP_ID, s.bannerId);
+    if (s.bannerImage) {
+        SendMessageA(banner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(s.bannerImage));
+        s.bannerImage = nullptr;
+    }
+    SetWindowPos(banner, nullptr, 0, 0, s.bannerSize.cx, s.bannerSize.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The banner at its size for dpi; a picture banner shows a smoothly scaled copy.
+SIZE ScaleBanner(OpenDialogState& s, HWND banner, int dpi) {
+    const SIZE size{ScaleForDpi(s.bannerSize.cx, dpi), ScaleForDpi(s.bannerSize.cy, dpi)};
+    if (size.cx == s.bannerSize.cx && size.cy == s.bannerSize.cy) return size;
+    const auto image =
+        reinterpret_cast<HBITMAP>(SendMessageA(banner, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    if (image) {
+        UniqueBitmap scaled(ScaledBitmap(image, size.cx, size.cy));
+        if (scaled) {
+            SendMessageA(banner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(scaled.get()));
+            s.bannerImage = image;
+            s.scaledBanner = std::move(scaled);  // the previous copy is no longer shown
+        }
+    }
+    return size;
+}
+
+// The bottom of the lowest visible control of the dialog, from its outer top.
+int ControlsBottom(HWND dialog, HWND hookChild, HWND banner) {
+    RECT outer{};
+    GetWindowRect(dialog, &outer);
+    int bottom = 0;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (c == hookChild || c == banner || !IsWindowVisible(c)) continue;
+        RECT r{};
+        GetWindowRect(c, &r);
+        bottom = std::max(bottom, static_cast<int>(r.bottom - outer.top));
+    }
+    return bottom;
 }
 
 void ReleaseOpenButton(OpenDialogState& s) { s.openButton.Restore(); }
 
-// Gives the dialog its height and centres it by the twips rule.
+// Gives the dialog its height and centres it by the twips rule, on the screen.
 void SizeAndCentre(const OpenDialogState& s, HWND dialog) {
     RECT rc{};
     GetWindowRect(dialog, &rc);
     const int width = rc.right - rc.left;
-    MoveWindow(dialog, 0, 0, width, s.layout.height, TRUE);
+    const int height = s.height > 0 ? s.height : ScaleForDpi(s.layout.height, DpiForWindow(dialog));
+    MoveWindow(dialog, 0, 0, width, height, TRUE);
 
     int dpiX = 96, dpiY = 96;
     {
@@ -65,8 +108,9 @@ void SizeAndCentre(const OpenDialogState& s, HWND dialog) {
         }
     }
     try {
-        const int x = CentredCoordinate(GetSystemMetrics(SM_CXSCREEN), dpiX, width);
-        const int y = CentredCoordinate(GetSystemMetrics(SM_CYSCREEN), dpiY, s.layout.height);
+        const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+        const int x = KeptOnScreen(CentredCoordinate(cx, dpiX, width), width, cx);
+        const int y = KeptOnScreen(CentredCoordinate(cy, dpiY, height), height, cy);
         SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     } catch (const OverflowError&) {
         // A screen that size cannot exist; the dialog stays at the corner.
@@ -75,6 +119,8 @@ void SizeAndCentre(const OpenDialogState& s, HWND dialog) {
 
 void OnInitDialog(OpenDialogState& s, HWND hwnd) {
     HWND dialog = GetParent(hwnd);
+    const int dpi = DpiForWindow(dialog);
+    s.height = ScaleForDpi(s.layout.height, dpi);
 
     ReleaseOpenButton(s);
     if (HWND button = GetDlgItem(dialog, IDOK)) {
@@ -95,8 +141,12 @@ void OnInitDialog(OpenDialogState& s, HWND hwnd) {
         ScreenToClient(dialog, &frame);
         RECT own{};
         GetWindowRect(banner, &own);
-        MoveWindow(banner, s.layout.bannerLeft + frame.x, s.layout.bannerTop + frame.y,
-                   own.right - own.left, own.bottom - own.top, TRUE);
+        s.bannerSize = {own.right - own.left, own.bottom - own.top};
+        const SIZE size = ScaleBanner(s, banner, dpi);
+        const BannerPlacement at = PlaceBanner(s.layout, dpi, ControlsBottom(dialog, hwnd, banner),
+                                               s.bannerSize.cy, size.cy);
+        s.height = at.dialogHeight;
+        MoveWindow(banner, at.left + frame.x, at.top + frame.y, size.cx, size.cy, TRUE);
         ShowWindow(banner, SW_SHOWNORMAL);
     }
 
@@ -176,7 +226,13 @@ bool Win32FileDialogApi::RunOpenDialog(OpenFileRecord& record, const DialogLayou
     using OpenFn = BOOL(WINAPI*)(LPOPENFILENAMEA);
     const UniqueModule comdlg(LoadSystemLibrary("comdlg32.dll"));
     const auto open = FunctionIn<OpenFn>(comdlg.get(), "GetOpenFileNameA");
-    const bool accepted = open && open(&r) != FALSE;
+    bool accepted = false;
+    {
+        // The dialog lays its controls out once, for the DPI it opens at, and never again:
+        // it runs system-aware, so Windows scales it as a whole on a monitor of another DPI.
+        SystemAwareScope systemAware;
+        accepted = open && open(&r) != FALSE;
+    }
 
     // The texts above belong to the caller; nothing may point at them later.
     r.lpstrFilter = nullptr;
@@ -185,6 +241,7 @@ bool Win32FileDialogApi::RunOpenDialog(OpenFileRecord& record, const DialogLayou
     // In case the dialog went without its WM_DESTROY reaching the hook.
     ReturnBanner(s);
     ReleaseOpenButton(s);
+    s.scaledBanner.reset();
 
     record.file.assign(s.file, sizeof s.file);
     record.nFilterIndex = r.nFilterIndex;

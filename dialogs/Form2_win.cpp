@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "base/Dpi_win.h"
 #include "base/LateBound_win.h"
 #include "base/Raii_win.h"
 #include "base/Report.h"
@@ -25,8 +26,6 @@ constexpr DWORD kAboutStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIM
 constexpr DWORD kAboutExStyle = 0;
 constexpr DWORD kLabelStyle = WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
 constexpr DWORD kButtonStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON;
-constexpr int kDefaultDpi = 96;
-constexpr int kMaxDpi = 9600;  // beyond any real screen; keeps the twips arithmetic small
 constexpr UINT kWinExecFirstSuccess = 32;  // WinExec returns 31 or less on failure
 constexpr ColorRef kLinkTextColor = Rgb(0, 0, 255);
 
@@ -47,6 +46,9 @@ struct AboutBox {
     HWND command1 = nullptr;
     HWND tooltip = nullptr;
     HBITMAP background = nullptr;  // Image1's picture: borrowed, never deleted here
+    int dpi = kDesignDpi;          // the DPI the box is laid out for
+    UniqueBitmap scaledBackground; // the picture at its size for dpi, unless that is its own
+    UniqueFont controlFont;        // the controls' font at dpi, when not the system's
     UniqueFont linkFont;           // Label2's underlined font, made on the first mouse move
     WndProcSubclass label2Proc;
     bool loaded = false;
@@ -58,9 +60,11 @@ WinExecLauncher g_winExec;
 ProcessLauncher* g_launcher = &g_winExec;
 std::function<void()> g_closedHandler;
 
-int SaneDpi(int dpi) { return dpi > 0 && dpi <= kMaxDpi ? dpi : kDefaultDpi; }
-
 HFONT ControlFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+
+HFONT ControlFontOf(const AboutBox& box) {
+    return box.controlFont ? box.controlFont.get() : ControlFont();
+}
 
 // Repaints the background under a transparent label, then the label itself.
 void RedrawUnder(HWND parent, HWND control) {
@@ -73,9 +77,8 @@ void RedrawUnder(HWND parent, HWND control) {
 // Label2_MouseMove: the link becomes underlined and stays so while the box is open.
 void UnderlineLink(AboutBox& box) {
     if (box.linkFont) return;
-    HFONT current = reinterpret_cast<HFONT>(SendMessageA(box.label2, WM_GETFONT, 0, 0));
     LOGFONTA lf{};
-    if (!GetObjectA(current ? current : ControlFont(), sizeof lf, &lf)) return;
+    if (!GetObjectA(ControlFontOf(box), sizeof lf, &lf)) return;
     lf.lfUnderline = TRUE;
     box.linkFont.reset(CreateFontIndirectA(&lf));
     if (!box.linkFont) return;
@@ -118,19 +121,79 @@ LRESULT CALLBACK Label2Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                       [&] { return Label2Message(hwnd, msg, wp, lp); });
 }
 
-bool PaintBackground(const AboutBox& box, HDC dc) {
+// The picture for the box's DPI, scaled once and kept while the DPI holds.
+HBITMAP BackgroundAtDpi(AboutBox& box) {
+    const SIZE own = BitmapSize(box.background);
+    const SIZE want{ScaleForDpi(own.cx, box.dpi), ScaleForDpi(own.cy, box.dpi)};
+    if (want.cx == own.cx && want.cy == own.cy) return box.background;
+    if (BitmapSize(box.scaledBackground.get()).cx != want.cx || !box.scaledBackground)
+        box.scaledBackground.reset(ScaledBitmap(box.background, want.cx, want.cy));
+    return box.scaledBackground ? box.scaledBackground.get() : box.background;
+}
+
+bool PaintBackground(AboutBox& box, HDC dc) {
     RECT client{};
     GetClientRect(box.window, &client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
     if (!box.background) return true;
-    BITMAP bm{};
-    if (!GetObjectA(box.background, sizeof bm, &bm)) return true;
+    HBITMAP picture = BackgroundAtDpi(box);
+    const SIZE size = BitmapSize(picture);
     UniqueMemDc mem(CreateCompatibleDC(dc));
     if (!mem) return true;
-    SelectGuard select(mem.get(), box.background);
-    // Drawn at its own size from the top-left corner, as a form's picture is.
-    BitBlt(dc, 0, 0, bm.bmWidth, bm.bmHeight, mem.get(), 0, 0, SRCCOPY);
+    SelectGuard select(mem.get(), picture);
+    // Drawn from the top-left corner, as a form's picture is, at its size for the DPI.
+    BitBlt(dc, 0, 0, size.cx, size.cy, mem.get(), 0, 0, SRCCOPY);
     return true;
+}
+
+// Client size, controls and fonts for box.dpi; the frame keeps its top-left corner.
+void LayOut(AboutBox& box) {
+    const int dpi = box.dpi;
+    box.controlFont.reset();
+    const int systemDpi = SystemDpi();
+    LOGFONTA lf{};
+    if (dpi != systemDpi && GetObjectA(ControlFont(), sizeof lf, &lf)) {
+        lf.lfHeight = MulDiv(lf.lfHeight, dpi, systemDpi);  // the stock font is at the system DPI
+        box.controlFont.reset(CreateFontIndirectA(&lf));
+    }
+    const bool underlined = static_cast<bool>(box.linkFont);
+    box.linkFont.reset();
+    const std::pair<HWND, const TwipsBox*> controls[] = {
+        {box.label1, &kLabel1Twips}, {box.label2, &kLabel2Twips}, {box.command1, &kCommand1Twips}};
+    for (const auto& [control, twips] : controls) {
+        if (!control) continue;
+        const Rect r = TwipsBoxToPixels(*twips, dpi, dpi);
+        MoveWindow(control, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFontOf(box)), FALSE);
+    }
+    if (underlined) UnderlineLink(box);
+    InvalidateRect(box.window, nullptr, TRUE);
+}
+
+// Outer size that gives the box its client size at its DPI, measured on the real frame.
+SIZE FrameFor(const AboutBox& box) {
+    RECT window{}, client{};
+    GetWindowRect(box.window, &window);
+    GetClientRect(box.window, &client);
+    return {window.right - window.left + TwipsToPixels(kAboutClientWidthTwips, box.dpi) -
+                client.right,
+            window.bottom - window.top + TwipsToPixels(kAboutClientHeightTwips, box.dpi) -
+                client.bottom};
+}
+
+// The box has moved onto a monitor of another DPI: Windows' rectangle, then our layout.
+LRESULT OnDpiChanged(AboutBox& box, WPARAM wp, LPARAM lp) {
+    box.dpi = SaneDpi(HIWORD(wp));
+    const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+    if (suggested)
+        SetWindowPos(box.window, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    const SIZE frame = FrameFor(box);
+    SetWindowPos(box.window, nullptr, 0, 0, frame.cx, frame.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    LayOut(box);
+    return 0;
 }
 
 LRESULT OnCommand(AboutBox& box, WPARAM wp) {
@@ -170,6 +233,8 @@ LRESULT AboutMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_COMMAND:
         return OnCommand(*box, wp);
+    case kWmDpiChanged:
+        return OnDpiChanged(*box, wp, lp);
     case DM_GETDEFID:
         return MAKELRESULT(kAboutCommand1Id, DC_HASDEFID);
     case WM_SETFOCUS:
@@ -210,14 +275,11 @@ bool RegisterAboutClass(HINSTANCE inst) {
     return RegisterClassExA(&wc) != 0;
 }
 
+// Made at no size: LayOut places it.
 HWND MakeControl(const AboutBox& box, HINSTANCE inst, const char* cls, const std::string& text,
-                 DWORD style, int id, const TwipsBox& twips, int dpiX, int dpiY) {
-    const Rect r = TwipsBoxToPixels(twips, dpiX, dpiY);
-    HWND h = CreateWindowExA(0, cls, text.c_str(), style, r.left, r.top, r.right - r.left,
-                             r.bottom - r.top, box.window,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
-    if (h) SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(ControlFont()), FALSE);
-    return h;
+                 DWORD style, int id) {
+    return CreateWindowExA(0, cls, text.c_str(), style, 0, 0, 0, 0, box.window,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), inst, nullptr);
 }
 
 HWND MakeTooltip(const AboutBox& box, HINSTANCE inst) {
@@ -242,16 +304,10 @@ HWND MakeTooltip(const AboutBox& box, HINSTANCE inst) {
 // Form_Load: the window at its size and place, the picture, the icon and the controls.
 HWND LoadAboutBox(HINSTANCE inst, HBITMAP background, HICON icon) {
     if (!RegisterAboutClass(inst)) return nullptr;
-    int dpiX = kDefaultDpi, dpiY = kDefaultDpi;
-    {
-        WindowDc screen(nullptr);
-        if (screen.get()) {
-            dpiX = SaneDpi(GetDeviceCaps(screen.get(), LOGPIXELSX));
-            dpiY = SaneDpi(GetDeviceCaps(screen.get(), LOGPIXELSY));
-        }
-    }
-    const int clientW = TwipsToPixels(kAboutClientWidthTwips, dpiX);
-    const int clientH = TwipsToPixels(kAboutClientHeightTwips, dpiY);
+    // First sized for the primary monitor, where it is centred; then for its own DPI.
+    const int primaryDpi = DpiForMonitor(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY));
+    const int clientW = TwipsToPixels(kAboutClientWidthTwips, primaryDpi);
+    const int clientH = TwipsToPixels(kAboutClientHeightTwips, primaryDpi);
     RECT frame{0, 0, clientW, clientH};
     AdjustWindowRectEx(&frame, kAboutStyle, FALSE, kAboutExStyle);
 
@@ -266,26 +322,23 @@ HWND LoadAboutBox(HINSTANCE inst, HBITMAP background, HICON icon) {
         return nullptr;
     }
     AboutBox& box = *created;
+    box.dpi = DpiForWindow(box.window);
     // Should the frame estimate be off (themes, a window manager), size by the real client.
-    RECT window{}, client{};
-    GetWindowRect(box.window, &window);
-    GetClientRect(box.window, &client);
-    int width = window.right - window.left + clientW - client.right;
-    int height = window.bottom - window.top + clientH - client.bottom;
+    const SIZE size = FrameFor(box);
     const Origin at = CenteredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                                     width, height);
-    SetWindowPos(box.window, nullptr, at.x, at.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+                                     size.cx, size.cy);
+    SetWindowPos(box.window, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 
     if (icon) {
         SendMessageA(box.window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
         SendMessageA(box.window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
     }
-    box.label1 = MakeControl(box, inst, kStaticClass, AboutText(), kLabelStyle, kAboutLabel1Id,
-                             kLabel1Twips, dpiX, dpiY);
+    box.label1 = MakeControl(box, inst, kStaticClass, AboutText(), kLabelStyle, kAboutLabel1Id);
     box.label2 = MakeControl(box, inst, kStaticClass, kArtworkCredit, kLabelStyle | SS_NOTIFY,
-                             kAboutLabel2Id, kLabel2Twips, dpiX, dpiY);
+                             kAboutLabel2Id);
     box.command1 = MakeControl(box, inst, kButtonClass, kAboutCloseText, kButtonStyle,
-                               kAboutCommand1Id, kCommand1Twips, dpiX, dpiY);
+                               kAboutCommand1Id);
+    LayOut(box);
     if (box.label2) {
         box.tooltip = MakeTooltip(box, inst);
         box.label2Proc = WndProcSubclass(box.label2, Label2Proc);

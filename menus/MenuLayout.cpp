@@ -60,17 +60,19 @@ ConvertedItem ConvertItem(std::uint32_t oldType, const std::string& text) {
     return out;
 }
 
-Size32 MeasuredItemSize(Size32 textExtent, std::int32_t pictureHeight, bool menuBar) {
+Size32 MeasuredItemSize(Size32 textExtent, std::int32_t pictureHeight, bool menuBar,
+                        std::int32_t dpi) {
     // Popup items: 50 pixels of margin and picture cell before the text, 6 after.
-    const std::int64_t extra = menuBar ? 6 : 56;
+    const std::int64_t extra = ScaleForDpi(menuBar ? 6 : 56, dpi);
     return {Saturate(std::int64_t{textExtent.cx} + extra),
-            Saturate(std::int64_t{std::max(pictureHeight, textExtent.cy)} + 6)};
+            Saturate(std::int64_t{std::max(pictureHeight, textExtent.cy)} +
+                     ScaleForDpi(6, dpi))};
 }
 
-// The system's menu font height is taken as points: -12 at 96 dpi gives a 16-pixel cell.
-std::int32_t MenuFontHeight(std::int32_t lfHeight, std::int32_t logPixelsY) {
-    const double ratio = static_cast<double>(logPixelsY) / 72.0;
-    return Nearest(-static_cast<double>(lfHeight) * ratio);
+std::int32_t MenuFontHeight(std::int32_t lfHeight, std::int32_t metricsDpi, std::int32_t dpi) {
+    const double from = SaneDpi(metricsDpi);
+    const double to = dpi > 0 ? SaneDpi(dpi) : from;
+    return Nearest(-static_cast<double>(lfHeight) * 96.0 / 72.0 * to / from);
 }
 
 std::int32_t MenuFontWeight(std::int32_t lfWeight, bool customStyle, bool bold) {
@@ -79,32 +81,39 @@ std::int32_t MenuFontWeight(std::int32_t lfWeight, bool customStyle, bool bold) 
 
 PopupLayout LayoutPopupItem(std::int32_t w, std::int32_t h, std::int32_t leftMargin,
                             std::int32_t pictureHeight, std::int32_t captionHeight,
-                            std::int32_t shortcutWidth) {
+                            std::int32_t shortcutWidth, std::int32_t dpi) {
     PopupLayout l;
-    l.pictureCell = {leftMargin, 0, Saturate(std::int64_t{leftMargin} + PICTURE_CELL_WIDTH), h};
-    l.pictureX = Saturate(std::int64_t{leftMargin} + 2);
+    const std::int64_t margin = ScaleForDpi(leftMargin, dpi);
+    const std::int64_t cell = ScaleForDpi(PICTURE_CELL_WIDTH, dpi);
+    l.pictureCell = {Saturate(margin), 0, Saturate(margin + cell), h};
+    l.pictureX = Saturate(margin + ScaleForDpi(2, dpi));
     l.pictureY = Nearest((static_cast<double>(h) - pictureHeight) / 2.0);
-    l.captionX = Saturate(std::int64_t{leftMargin} + PICTURE_CELL_WIDTH + 4);
+    l.captionX = Saturate(margin + cell + ScaleForDpi(4, dpi));
     l.textY = Nearest((static_cast<double>(h) - captionHeight) / 2.0);
-    l.shortcutX = Saturate(std::int64_t{w} - 5 - shortcutWidth);
+    l.shortcutX = Saturate(std::int64_t{w} - ScaleForDpi(5, dpi) - shortcutWidth);
     return l;
 }
 
-// The etched line is the top edge of this rectangle, about the item's middle.
-Rect SeparatorEdgeRect(std::int32_t w, std::int32_t h, std::int32_t leftMargin) {
-    return {leftMargin, Nearest((static_cast<double>(h) - 2.0) / 2.0), w - 5, h - 2};
+// The etched line (2 pixels at any DPI) is the top edge of this rectangle, about the
+// item's middle.
+Rect SeparatorEdgeRect(std::int32_t w, std::int32_t h, std::int32_t leftMargin,
+                       std::int32_t dpi) {
+    return {ScaleForDpi(leftMargin, dpi), Nearest((static_cast<double>(h) - 2.0) / 2.0),
+            Saturate(std::int64_t{w} - ScaleForDpi(5, dpi)), h - 2};
 }
 
 SelectionRects LayoutSelection(std::int32_t style, std::int32_t leftMargin, bool hasPicture,
-                               std::int32_t w, std::int32_t h) {
+                               std::int32_t w, std::int32_t h, std::int32_t dpi) {
     SelectionRects s;
     s.framed = style == 1;
     const std::int32_t inset = s.framed ? 1 : 0;
     // Style 1 always starts at 25, framed from 24; the other styles start right of
     // the margin, or right of the picture cell when there is a picture.
-    std::int32_t left = 25;
+    // The lines stay one pixel wide at every DPI, as Windows draws its own.
+    std::int32_t left = ScaleForDpi(25, dpi);
     if (!s.framed)
-        left = Saturate(std::int64_t{leftMargin} + (hasPicture ? PICTURE_CELL_WIDTH : 0) + 1);
+        left = Saturate(std::int64_t{ScaleForDpi(leftMargin, dpi)} +
+                        (hasPicture ? ScaleForDpi(PICTURE_CELL_WIDTH, dpi) : 0) + 1);
     s.fill = {left, inset, w - inset, h - inset};
     if (s.framed) s.frame = {left - 1, inset - 1, w - inset + 1, h - inset + 1};
     return s;
@@ -112,7 +121,9 @@ SelectionRects LayoutSelection(std::int32_t style, std::int32_t leftMargin, bool
 
 bool HasLeftStrip(const Rect& item) { return item.left > 0; }
 
-Rect LeftStrip(const Rect& item) { return {item.left - 4, item.top, item.left, item.bottom}; }
+Rect LeftStrip(const Rect& item, std::int32_t dpi) {
+    return {item.left - ScaleForDpi(4, dpi), item.top, item.left, item.bottom};
+}
 
 std::int32_t CentredOffset(std::int32_t outer, std::int32_t inner) {
     return Half(Saturate(std::int64_t{outer} - inner));

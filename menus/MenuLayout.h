@@ -1,17 +1,22 @@
 #pragma once
 // Layout and colour decisions of the owner-drawn menu items, kept free of
 // Windows headers so they can be checked on any machine. Coordinates are
-// relative to the item's own rectangle unless a function says otherwise.
+// relative to the item's own rectangle unless a function says otherwise. Margins,
+// gaps and the picture cell are design pixels at 96 dpi, scaled to the dpi given;
+// measured extents (text, pictures already at their size) are taken as they are.
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "base/Dpi.h"
 #include "base/Types.h"
 
 namespace mevra {
 
-// Width of the cell that holds an item's picture or check glyph.
+// Width of the cell that holds an item's picture or check glyph, and the picture's
+// own size, at 96 dpi.
 constexpr std::int32_t PICTURE_CELL_WIDTH = 20;
+constexpr std::int32_t PICTURE_SIZE = 16;
 // Item data of converted menu-bar items; popup items carry none.
 constexpr std::uintptr_t MENUBAR_ITEM_DATA = 2;
 // Command id of menu-bar position 0; position p gets MENUBAR_FIRST_ID + p.
@@ -74,10 +79,14 @@ struct ConvertedItem {
 ConvertedItem ConvertItem(std::uint32_t oldType, const std::string& text);
 
 // Item size from the measured text extent and the picture's height (0 if none).
-Size32 MeasuredItemSize(Size32 textExtent, std::int32_t pictureHeight, bool menuBar);
+Size32 MeasuredItemSize(Size32 textExtent, std::int32_t pictureHeight, bool menuBar,
+                        std::int32_t dpi = kDesignDpi);
 
-// Font cell height from the system menu font's lfHeight at the given dots per inch.
-std::int32_t MenuFontHeight(std::int32_t lfHeight, std::int32_t logPixelsY);
+// Font cell height from the system menu font's lfHeight, which Windows gives in pixels
+// at metricsDpi: its pixels are read as points (-12 gives a 16-pixel cell), once, and
+// carried over to dpi when the metrics are for another DPI.
+std::int32_t MenuFontHeight(std::int32_t lfHeight, std::int32_t metricsDpi,
+                            std::int32_t dpi = 0);
 std::int32_t MenuFontWeight(std::int32_t lfWeight, bool customStyle, bool bold);
 
 // Popup item geometry for an item w x h.
@@ -91,10 +100,11 @@ struct PopupLayout {
 };
 PopupLayout LayoutPopupItem(std::int32_t w, std::int32_t h, std::int32_t leftMargin,
                             std::int32_t pictureHeight, std::int32_t captionHeight,
-                            std::int32_t shortcutWidth);
+                            std::int32_t shortcutWidth, std::int32_t dpi = kDesignDpi);
 
 // Rectangle whose top edge carries the etched separator line.
-Rect SeparatorEdgeRect(std::int32_t w, std::int32_t h, std::int32_t leftMargin);
+Rect SeparatorEdgeRect(std::int32_t w, std::int32_t h, std::int32_t leftMargin,
+                       std::int32_t dpi = kDesignDpi);
 
 // Selection of a popup item: style 1 has a 1-pixel frame around the fill.
 struct SelectionRects {
@@ -103,11 +113,12 @@ struct SelectionRects {
     Rect fill;
 };
 SelectionRects LayoutSelection(std::int32_t style, std::int32_t leftMargin, bool hasPicture,
-                               std::int32_t w, std::int32_t h);
+                               std::int32_t w, std::int32_t h, std::int32_t dpi = kDesignDpi);
 
-// The 4 pixels left of a popup item, inside the menu border, in target coordinates.
+// The 4 pixels (at 96 dpi) left of a popup item, inside the menu border, in target
+// coordinates.
 bool HasLeftStrip(const Rect& item);
-Rect LeftStrip(const Rect& item);
+Rect LeftStrip(const Rect& item, std::int32_t dpi = kDesignDpi);
 
 // Menu-bar captions are centred.
 std::int32_t CentredOffset(std::int32_t outer, std::int32_t inner);

@@ -1,7 +1,8 @@
 #pragma once
 // modmenu: the owner-drawn menu engine. It subclasses a window, turns the items of
 // every popup it opens into owner-drawn items (remembering their texts) and
-// measures and draws them itself: textured background, 16-pixel pictures, a
+// measures and draws them itself at the monitor's DPI: textured background, pictures
+// (16 pixels at 96 dpi), a
 // coloured check glyph, framed selection and right-aligned shortcut text.
 //
 // Use: HookMenus(window, true) before any menu is shown; fill modmenu() settings
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/Raii_win.h"
 #include "base/Types.h"
 #include "menus/MenuLayout.h"
 #include "menus/MenuTables.h"
@@ -46,6 +48,14 @@ struct ModMenuState {
 
     // Module the pictures are loaded from; nullptr means the program itself.
     HINSTANCE ResourceModule = nullptr;
+
+    // DPI of the monitor the open popup menu shows on; 0 until one opens.
+    std::int32_t MenuDpi = 0;
+    // MenuBackPicture resampled for ScaledBackDpi, made when first needed at that DPI
+    // and dropped with the tables.
+    UniqueBitmap ScaledBackPicture;
+    HBITMAP ScaledBackSource = nullptr;
+    std::int32_t ScaledBackDpi = 0;
 };
 
 ModMenuState& modmenu();
@@ -67,7 +77,13 @@ void ConvertPopupMenu(HMENU menu, HWND hwnd, int position);
 
 void MeasureMenuItem(HWND hwnd, UINT itemId, ULONG_PTR itemData, SIZE& size);
 void DrawMenuItem(HWND hwnd, const DRAWITEMSTRUCT& item);
-// The menu font for dc; the caller selects and deletes it. nullptr on failure.
-HFONT CreateMenuFont(HDC dc);
+// The menu font at dpi (0: the DPI of dc); the caller selects and deletes it.
+// nullptr on failure.
+HFONT CreateMenuFont(HDC dc, int dpi = 0);
+// The DPI a menu item of hwnd is measured and drawn for: a bar item the window's,
+// a popup item the one of the monitor its menu opened on.
+int MenuItemDpi(HWND hwnd, bool menuBar);
+// The texture at dpi: MenuBackPicture itself at 96, else a smoothly scaled copy.
+HBITMAP MenuBackPictureAt(int dpi);
 
 }  // namespace mevra

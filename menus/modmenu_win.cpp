@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/Dpi_win.h"
 #include "base/Raii_win.h"
 #include "base/Report.h"
 
@@ -44,10 +45,12 @@ HBITMAP LoadPicture(std::int32_t id) {
     return LoadBitmapA(PictureModule(), MAKEINTRESOURCEA(id));
 }
 
-SIZE BitmapSize(HBITMAP bmp) {
-    BITMAP info{};
-    if (!bmp || GetObjectA(bmp, sizeof info, &info) == 0) return {0, 0};
-    return {info.bmWidth, info.bmHeight};
+// A picture at its size for dpi, resampled smoothly; at 96 dpi the loaded one itself.
+void ScaleToDpi(UniqueBitmap& bmp, int dpi) {
+    const SIZE size = BitmapSize(bmp.get());
+    const int cx = ScaleForDpi(size.cx, dpi), cy = ScaleForDpi(size.cy, dpi);
+    if (!bmp || (cx == size.cx && cy == size.cy)) return;
+    if (HBITMAP scaled = ScaledBitmap(bmp.get(), cx, cy)) bmp.reset(scaled);
 }
 
 SIZE TextExtent(HDC dc, const std::string& text) {
@@ -135,8 +138,8 @@ void EraseToolbarBackground(HDC dc) {
     HWND window = WindowFromDC(dc);
     RECT wr{};
     GetWindowRect(window, &wr);
-    UniqueBrush brush(modmenu().MenuBackPicture ? CreatePatternBrush(modmenu().MenuBackPicture)
-                                                : nullptr);
+    HBITMAP texture = MenuBackPictureAt(DpiForWindow(window));
+    UniqueBrush brush(texture ? CreatePatternBrush(texture) : nullptr);
     FillWith(dc, {0, 0, wr.right - wr.left, wr.bottom - wr.top}, brush.get());
 }
 
@@ -192,7 +195,7 @@ void DrawBarItem(HDC mem, int w, int h, const ItemState& state, const std::strin
 
 // Everything of a popup item after its background: picture or tick, selection,
 // caption and shortcut. font holds the caption font and is replaced for the shortcut.
-void DrawPopupItem(HDC target, HDC mem, int w, int h, const ItemState& state,
+void DrawPopupItem(HDC target, HDC mem, int w, int h, int dpi, const ItemState& state,
                    const ItemText& text, UniqueFont& font, std::optional<SelectGuard>& fontSel) {
     const auto& st = modmenu();
     const int margin = st.MenuLeftMargin;
@@ -206,6 +209,8 @@ void DrawPopupItem(HDC target, HDC mem, int w, int h, const ItemState& state,
         // Loaded twice: one bitmap cannot be selected into two DCs at once.
         image.reset(LoadBitmapA(PictureModule(), kCheckedBitmapName));
         mask.reset(LoadBitmapA(PictureModule(), kCheckedBitmapName));
+        ScaleToDpi(image, dpi);
+        ScaleToDpi(mask, dpi);
         const SIZE size = BitmapSize(image.get());
         colourDc.reset(CreateCompatibleDC(target));
         colourBmp.reset(CreateCompatibleBitmap(target, size.cx, size.cy));
@@ -218,6 +223,8 @@ void DrawPopupItem(HDC target, HDC mem, int w, int h, const ItemState& state,
     } else if (const BitmapIds* ids = st.MenuBitmaps.Find(text.caption)) {
         image.reset(LoadPicture(ids->image));
         mask.reset(LoadPicture(ids->mask));
+        ScaleToDpi(image, dpi);
+        ScaleToDpi(mask, dpi);
     }
     auto releaseColourCell = [&] {
         colourSel.reset();
@@ -245,14 +252,14 @@ void DrawPopupItem(HDC target, HDC mem, int w, int h, const ItemState& state,
             releaseColourCell();
         }
         if (DrawsPictureBox(state)) {
-            RECT box{margin, 0, margin + PICTURE_CELL_WIDTH, h};
+            RECT box = ToRect(LayoutPopupItem(w, h, margin, 0, 0, 0, dpi).pictureCell);
             DrawEdge(mem, &box, BDR_RAISEDINNER, BF_RECT);
         }
     }
     releaseColourCell();
 
     if (DrawsSelection(state)) {
-        const SelectionRects sel = LayoutSelection(st.MenuStyle, margin, hasPicture, w, h);
+        const SelectionRects sel = LayoutSelection(st.MenuStyle, margin, hasPicture, w, h, dpi);
         if (sel.framed) FillSolid(mem, sel.frame, st.MenuSelectFrameColor);
         FillSolid(mem, sel.fill, st.MenuColors.SelectFill);
     }
@@ -265,16 +272,18 @@ void DrawPopupItem(HDC target, HDC mem, int w, int h, const ItemState& state,
     const UINT flags = TextDrawFlags(state);
     const SIZE captionExt = TextExtent(mem, text.caption);
     const SIZE pictureSize = hasPicture ? picture : SIZE{0, 0};
-    const PopupLayout layout = LayoutPopupItem(w, h, margin, pictureSize.cy, captionExt.cy, 0);
+    const PopupLayout layout =
+        LayoutPopupItem(w, h, margin, pictureSize.cy, captionExt.cy, 0, dpi);
     DrawStateText(mem, text.caption, layout.captionX, layout.textY, flags);
 
     if (!text.shortcut.empty()) {
         // A fresh font for the shortcut column, as the caption's is released here.
         fontSel.reset();
-        font.reset(CreateMenuFont(mem));
+        font.reset(CreateMenuFont(mem, dpi));
         if (font) fontSel.emplace(mem, font.get());
         const SIZE sc = TextExtent(mem, text.shortcut);
-        const PopupLayout at = LayoutPopupItem(w, h, margin, pictureSize.cy, captionExt.cy, sc.cx);
+        const PopupLayout at =
+            LayoutPopupItem(w, h, margin, pictureSize.cy, captionExt.cy, sc.cx, dpi);
         DrawStateText(mem, text.shortcut, at.shortcutX, layout.textY, flags);
     }
 
@@ -322,6 +331,9 @@ void UnhookMenus(HWND form) {
     if (known && forms.size() == 1) {
         modmenu().MenuCaptions.Clear();
         modmenu().MenuBitmaps.Clear();
+        // The texture may go with the last form; its handle could come back as another's.
+        modmenu().ScaledBackPicture.reset();
+        modmenu().ScaledBackSource = nullptr;
     }
     Unsubclass(form);
     ForgetForm(form);
@@ -368,7 +380,11 @@ LRESULT MenuMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         const bool windowMenu = IsWindowMenu(popup, lParam);
         // The owner's own handling runs first: it may change texts and states.
         const LRESULT result = passOn();
-        if (!windowMenu) ConvertPopupMenu(popup, hwnd, 0);
+        if (!windowMenu) {
+            // Items are measured when the menu first shows, on the monitor it opens on.
+            modmenu().MenuDpi = DpiAtCursor();
+            ConvertPopupMenu(popup, hwnd, 0);
+        }
         return result;
     }
     case WM_ERASEBKGND: {
@@ -456,15 +472,33 @@ void ConvertPopupMenu(HMENU menu, HWND hwnd, int position) {
     }
 }
 
-// The system menu font, its height read as points and scaled to the DC's
-// vertical resolution; the custom settings replace weight, style and face.
-HFONT CreateMenuFont(HDC dc) {
+int MenuItemDpi(HWND hwnd, bool menuBar) {
+    const int opened = modmenu().MenuDpi;
+    return menuBar || opened <= 0 ? DpiForWindow(hwnd) : opened;
+}
+
+HBITMAP MenuBackPictureAt(int dpi) {
+    auto& st = modmenu();
+    HBITMAP source = st.MenuBackPicture;
+    const SIZE size = BitmapSize(source);
+    const int cx = ScaleForDpi(size.cx, dpi), cy = ScaleForDpi(size.cy, dpi);
+    if (!source || (cx == size.cx && cy == size.cy)) return source;
+    if (st.ScaledBackSource != source || st.ScaledBackDpi != dpi || !st.ScaledBackPicture) {
+        st.ScaledBackPicture.reset(ScaledBitmap(source, cx, cy));
+        st.ScaledBackSource = source;
+        st.ScaledBackDpi = dpi;
+    }
+    return st.ScaledBackPicture ? st.ScaledBackPicture.get() : source;
+}
+
+// The system menu font for dpi, its height read as points; the custom settings
+// replace weight, style and face.
+HFONT CreateMenuFont(HDC dc, int dpi) {
     const auto& st = modmenu();
-    NONCLIENTMETRICSA metrics{};
-    metrics.cbSize = sizeof metrics;
-    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    const LOGFONTA& lf = metrics.lfMenuFont;
-    const int height = MenuFontHeight(lf.lfHeight, GetDeviceCaps(dc, LOGPIXELSY));
+    if (dpi <= 0) dpi = SaneDpi(GetDeviceCaps(dc, LOGPIXELSY));
+    int metricsDpi = kDesignDpi;
+    const LOGFONTA lf = MenuFontMetrics(dpi, metricsDpi);
+    const int height = MenuFontHeight(lf.lfHeight, metricsDpi, dpi);
     if (!st.MenuCustomStyle) {
         const std::string face(lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE));
         return CreateFontA(height, lf.lfWidth, lf.lfEscapement, lf.lfOrientation, lf.lfWeight,
@@ -482,6 +516,8 @@ HFONT CreateMenuFont(HDC dc) {
 void MeasureMenuItem(HWND hwnd, UINT itemId, ULONG_PTR itemData, SIZE& size) {
     const std::string text = StoredText(itemId, hwnd);
     const std::string measuring = MeasuringText(text);
+    const bool bar = itemData == MENUBAR_ITEM_DATA;
+    const int dpi = MenuItemDpi(hwnd, bar);
 
     // Measured on the hooked window's DC with the same font the drawing uses.
     SIZE ext{0, 0};
@@ -489,7 +525,7 @@ void MeasureMenuItem(HWND hwnd, UINT itemId, ULONG_PTR itemData, SIZE& size) {
         UniqueFont font;  // outlives the DC: deleted after ReleaseDC
         WindowDc dc(hwnd);
         if (dc.get()) {
-            font.reset(CreateMenuFont(dc.get()));
+            font.reset(CreateMenuFont(dc.get(), dpi));
             SelectGuard sel(dc.get(), font.get());
             ext = TextExtent(dc.get(), measuring);
         }
@@ -498,10 +534,9 @@ void MeasureMenuItem(HWND hwnd, UINT itemId, ULONG_PTR itemData, SIZE& size) {
     std::int32_t pictureHeight = 0;
     if (const BitmapIds* ids = modmenu().MenuBitmaps.Find(SplitItemText(text).caption)) {
         UniqueBitmap image(LoadPicture(ids->image));
-        pictureHeight = BitmapSize(image.get()).cy;
+        pictureHeight = ScaleForDpi(BitmapSize(image.get()).cy, dpi);
     }
-    const Size32 s = MeasuredItemSize({ext.cx, ext.cy}, pictureHeight,
-                                      itemData == MENUBAR_ITEM_DATA);
+    const Size32 s = MeasuredItemSize({ext.cx, ext.cy}, pictureHeight, bar, dpi);
     size.cx = s.cx;
     size.cy = s.cy;
 }
@@ -524,6 +559,8 @@ void DrawMenuItem(HWND hwnd, const DRAWITEMSTRUCT& di) {
     const bool separator = (info.fType & MFT_SEPARATOR) != 0;
     const bool bar = di.itemData == MENUBAR_ITEM_DATA;
     const ItemState state = DecodeItemState(di.itemState);
+    const int dpi = MenuItemDpi(hwnd, bar);
+    HBITMAP texture = MenuBackPictureAt(dpi);
 
     // The item is built off-screen and shown with one copy.
     UniqueBitmap memBmp;  // declared first so it is deleted after the DC
@@ -535,8 +572,7 @@ void DrawMenuItem(HWND hwnd, const DRAWITEMSTRUCT& di) {
     HDC mem = memDc.get();
 
     {
-        UniqueBrush backBrush(st.MenuBackPicture ? CreatePatternBrush(st.MenuBackPicture)
-                                                 : nullptr);
+        UniqueBrush backBrush(texture ? CreatePatternBrush(texture) : nullptr);
         if (bar) FillBarGaps(hwnd, di, backBrush.get());
         // Line the pattern up with the target so neighbouring items join seamlessly.
         SetBrushOrgEx(mem, -rc.left, -rc.top, nullptr);
@@ -553,20 +589,20 @@ void DrawMenuItem(HWND hwnd, const DRAWITEMSTRUCT& di) {
         UniqueFont font;
         std::optional<SelectGuard> fontSel;
         if (separator) {
-            RECT edge = ToRect(SeparatorEdgeRect(w, h, st.MenuLeftMargin));
+            RECT edge = ToRect(SeparatorEdgeRect(w, h, st.MenuLeftMargin, dpi));
             DrawEdge(mem, &edge, EDGE_ETCHED, BF_TOP);
         } else {
             const ItemText text = SplitItemText(StoredText(di.itemID, hwnd));
-            font.reset(CreateMenuFont(mem));
+            font.reset(CreateMenuFont(mem, dpi));
             if (font) fontSel.emplace(mem, font.get());
             if (bar)
                 DrawBarItem(mem, w, h, state, text.caption);
             else
-                DrawPopupItem(target, mem, w, h, state, text, font, fontSel);
+                DrawPopupItem(target, mem, w, h, dpi, state, text, font, fontSel);
         }
-        if (!bar && HasLeftStrip(FromRect(rc)) && st.MenuBackPicture) {
-            UniqueBrush strip(CreatePatternBrush(st.MenuBackPicture));
-            FillWith(target, LeftStrip(FromRect(rc)), strip.get());
+        if (!bar && HasLeftStrip(FromRect(rc)) && texture) {
+            UniqueBrush strip(CreatePatternBrush(texture));
+            FillWith(target, LeftStrip(FromRect(rc), dpi), strip.get());
         }
     }  // the menu font is deselected and deleted here
 

@@ -55,6 +55,27 @@ TEST(TwipsBoxToPixels, ControlsAt96AndAt120Dpi) {
     }
 }
 
+// The About box at each scale: the controls keep inside the client area and apart.
+TEST(TwipsBoxToPixels, AboutBoxLayoutAtEachScale) {
+    for (const int dpi : {96, 120, 144, 192}) {
+        SCOPED_TRACE(dpi);
+        const int w = mevra::TwipsToPixels(mevra::kAboutClientWidthTwips, dpi);
+        const int h = mevra::TwipsToPixels(mevra::kAboutClientHeightTwips, dpi);
+        EXPECT_NEAR(w, 199.0 * dpi / 96, 1.0);
+        EXPECT_NEAR(h, 248.0 * dpi / 96, 1.0);
+        const Rect label1 = mevra::TwipsBoxToPixels(mevra::kLabel1Twips, dpi, dpi);
+        const Rect label2 = mevra::TwipsBoxToPixels(mevra::kLabel2Twips, dpi, dpi);
+        const Rect close = mevra::TwipsBoxToPixels(mevra::kCommand1Twips, dpi, dpi);
+        for (const Rect& r : {label1, label2, close}) {
+            EXPECT_GE(r.left, 0);
+            EXPECT_LE(r.right, w);
+            EXPECT_LE(r.bottom, h);
+        }
+        EXPECT_LE(label1.bottom, label2.top);
+        EXPECT_LE(label2.bottom, close.top);
+    }
+}
+
 TEST(TwipsBoxToPixels, ReportsAnEdgeBeyond32Bits) {
     // Each part fits on its own, but left + width does not.
     const mevra::TwipsBox wide{INT_MAX, 0, INT_MAX, 10};

@@ -72,6 +72,33 @@ protected:
     CDialogEX dlg{api};
 };
 
+// The banner's place and the dialog's height at each scale, and when the dialog's own
+// controls reach down to where the banner would go.
+TEST(PlaceBanner, ScaledDesignOrBelowTheControls) {
+    const DialogLayout design{0, 10, 270, 307};
+    const struct { std::int32_t dpi, controlsBottom, bannerHeight, left, top, height; } cases[] = {
+        {96, 250, 35, 10, 270, 307},    // the design, to the pixel
+        {144, 380, 53, 15, 405, 461},
+        {192, 500, 70, 20, 540, 614},
+        {144, 420, 53, 15, 426, 482},   // controls lower than the design: banner below them
+        {96, 290, 35, 10, 294, 331},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        const BannerPlacement p = PlaceBanner(design, c.dpi, c.controlsBottom, 35, c.bannerHeight);
+        EXPECT_EQ(p.left, c.left);
+        EXPECT_EQ(p.top, c.top);
+        EXPECT_EQ(p.dialogHeight, c.height);
+    }
+}
+
+TEST(KeptOnScreen, MovesOnlyWhatWouldLeaveTheScreen) {
+    EXPECT_EQ(KeptOnScreen(100, 400, 1024), 100);
+    EXPECT_EQ(KeptOnScreen(-144, 800, 1024), 0);
+    EXPECT_EQ(KeptOnScreen(700, 400, 1024), 624);
+    EXPECT_EQ(KeptOnScreen(50, 2000, 1024), 0);  // larger than the screen: start at 0
+}
+
 TEST_F(CDialogEXTest, ShowOpenFillsTheRecord) {
     dlg.SetFilter("Movie|*.avi");
     dlg.SetPreviewWindow(0x4242, 6, 247);

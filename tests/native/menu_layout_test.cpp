@@ -96,9 +96,10 @@ TEST(MenuFont, HeightScaledFromPointsAndWeight) {
     EXPECT_EQ(MenuFontHeight(-12, 96), 16);
     EXPECT_EQ(MenuFontHeight(-11, 96), 15);   // 14.67
     EXPECT_EQ(MenuFontHeight(-13, 96), 17);   // 17.33
-    EXPECT_EQ(MenuFontHeight(-12, 120), 20);
-    EXPECT_EQ(MenuFontHeight(-3, 84), 4);     // 3.5 goes to the even 4
-    EXPECT_EQ(MenuFontHeight(-9, 84), 10);    // 10.5 goes to the even 10
+    EXPECT_EQ(MenuFontHeight(-15, 120), 20);  // metrics already at 120 dpi: read as points once
+    EXPECT_EQ(MenuFontHeight(-12, 96, 144), 24);  // metrics at the system's 96, shown at 144
+    EXPECT_EQ(MenuFontHeight(-3, 96, 84), 4);     // 3.5 goes to the even 4
+    EXPECT_EQ(MenuFontHeight(-9, 96, 84), 10);    // 10.5 goes to the even 10
     EXPECT_EQ(MenuFontHeight(12, 96), -16);   // a positive lfHeight turns into a character height
     EXPECT_EQ(MenuFontWeight(400, false, true), 400);
     EXPECT_EQ(MenuFontWeight(400, true, true), 800);
@@ -153,6 +154,41 @@ TEST(MenuPopupLayout, SelectionRectanglesForBothStyles) {
         }
         EXPECT_PRED2(Same, s.fill, c.fill) << "style " << c.style << " picture " << c.picture;
     }
+}
+
+// One popup item with a picture, laid out at each scale: the row grows with the scale,
+// and the picture, the caption and the selection stay inside it and in order.
+TEST(MenuPopupLayout, ScalesWithTheDisplay) {
+    const struct { std::int32_t dpi, lfHeight, row, pictureCell, captionX, strip; } cases[] = {
+        {96, -12, 22, 20, 52, 4}, {120, -15, 28, 25, 65, 5},
+        {144, -18, 33, 30, 78, 6}, {192, -24, 44, 40, 104, 8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        const std::int32_t cell = MenuFontHeight(c.lfHeight, c.dpi);
+        EXPECT_EQ(cell, ScaleForDpi(16, c.dpi));
+        const std::int32_t picture = ScaleForDpi(PICTURE_SIZE, c.dpi);
+        const Size32 size = MeasuredItemSize({60, cell}, picture, false, c.dpi);
+        EXPECT_EQ(size.cy, c.row);
+        const PopupLayout l = LayoutPopupItem(size.cx, size.cy, 28, picture, cell, 40, c.dpi);
+        EXPECT_EQ(l.pictureCell.right - l.pictureCell.left, c.pictureCell);
+        EXPECT_EQ(l.captionX, c.captionX);
+        EXPECT_GE(l.pictureX, l.pictureCell.left);
+        EXPECT_LE(l.pictureX + picture, l.pictureCell.right);
+        EXPECT_GE(l.pictureY, 0);
+        EXPECT_LE(l.pictureY + picture, size.cy);
+        EXPECT_GE(l.textY, 0);  // the text fits its row
+        EXPECT_LE(l.textY + cell, size.cy);
+        EXPECT_GE(l.shortcutX, l.captionX + 60 - ScaleForDpi(56, c.dpi));
+        const SelectionRects sel = LayoutSelection(2, 28, true, size.cx, size.cy, c.dpi);
+        EXPECT_EQ(sel.fill.left, l.pictureCell.right + 1);
+        const Rect edge = SeparatorEdgeRect(size.cx, size.cy, 28, c.dpi);
+        EXPECT_EQ(edge.left, l.pictureCell.left);
+        const Rect strip = LeftStrip({3, 0, 100, size.cy}, c.dpi);
+        EXPECT_EQ(strip.right - strip.left, c.strip);
+    }
+    // Metrics that Windows gave at the system's 96 dpi, shown on a 144-dpi monitor.
+    EXPECT_EQ(MenuFontHeight(-12, 96, 144), MenuFontHeight(-18, 144));
 }
 
 TEST(MenuPopupLayout, TexturedStripLeftOfTheItem) {

@@ -75,28 +75,6 @@ LRESULT CALLBACK CountingProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
     return r;
 }
 
-// Writes a 32-bit surface as a BMP file, for a person to look at.
-void SaveBmp(const Surface& s, const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return;
-    const DWORD row = s.width() * 3 + ((4 - (s.width() * 3) % 4) % 4);
-    const DWORD size = 54 + row * s.height();
-    unsigned char head[54] = {'B', 'M'};
-    auto put32 = [&](int at, DWORD v) { for (int i = 0; i < 4; ++i) head[at + i] = (v >> (8 * i)) & 0xFF; };
-    put32(2, size); put32(10, 54); put32(14, 40); put32(18, s.width()); put32(22, s.height());
-    head[26] = 1; head[28] = 24;
-    std::fwrite(head, 1, 54, f);
-    std::vector<unsigned char> line(row, 0);
-    for (int y = s.height() - 1; y >= 0; --y) {
-        for (int x = 0; x < s.width(); ++x) {
-            const COLORREF c = s.Pixel(x, y);
-            line[x * 3] = GetBValue(c); line[x * 3 + 1] = GetGValue(c); line[x * 3 + 2] = GetRValue(c);
-        }
-        std::fwrite(line.data(), 1, row, f);
-    }
-    std::fclose(f);
-}
-
 Surface* g_shot = nullptr;
 RECT g_popupRect{};
 HWND g_popup = nullptr;
@@ -190,7 +168,7 @@ TEST(MenuPopup, TrackPopupMenuOnAHiddenHookedWindowDrawsEveryItem) {
             textured += shot.Pixel(g_popupRect.left + x, g_popupRect.top + y) == texture.At(x, y);
     EXPECT_EQ(textured, probed);
 
-    if (const char* dir = std::getenv("MEVRA_MENU_SHOT")) SaveBmp(shot, std::string(dir) + "\\popup.bmp");
+    if (const char* dir = std::getenv("MEVRA_MENU_SHOT")) test::SaveBmp(shot, std::string(dir) + "\\popup.bmp");
     SetMenu(hwnd, nullptr);
     RemoveMenu(bar, 0, MF_BYPOSITION);  // the popup stays with ProgramMenu
     DestroyMenu(bar);
@@ -224,7 +202,7 @@ TEST(MenuPopup, PointingSelectsAnItemAndOpensTheSubmenu) {
     EXPECT_GE(g_seen.init, 2);            // the submenu's own opening
     EXPECT_GE(g_seen.optionsDraws, 6);    // its six visible items, owner-drawn
     EXPECT_EQ(test::Caption(kHide, hwnd), "<none>");  // tables released by the unhook
-    if (const char* dir = std::getenv("MEVRA_MENU_SHOT")) SaveBmp(shot, std::string(dir) + "\\popup-open.bmp");
+    if (const char* dir = std::getenv("MEVRA_MENU_SHOT")) test::SaveBmp(shot, std::string(dir) + "\\popup-open.bmp");
     DestroyWindow(hwnd);
 }
 

@@ -3,7 +3,9 @@
 // a 32-bit drawing surface whose pixels can be read, and the program's settings.
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "base/Raii_win.h"
 #include "menus/modmenu.h"
@@ -80,6 +82,28 @@ private:
 };
 
 // The menu texture as the program loads it, for comparing pixels.
+// Writes a 32-bit surface as a BMP file, for a person to look at.
+inline void SaveBmp(const Surface& s, const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return;
+    const DWORD row = s.width() * 3 + ((4 - (s.width() * 3) % 4) % 4);
+    const DWORD size = 54 + row * s.height();
+    unsigned char head[54] = {'B', 'M'};
+    auto put32 = [&](int at, DWORD v) { for (int i = 0; i < 4; ++i) head[at + i] = (v >> (8 * i)) & 0xFF; };
+    put32(2, size); put32(10, 54); put32(14, 40); put32(18, s.width()); put32(22, s.height());
+    head[26] = 1; head[28] = 24;
+    std::fwrite(head, 1, 54, f);
+    std::vector<unsigned char> line(row, 0);
+    for (int y = s.height() - 1; y >= 0; --y) {
+        for (int x = 0; x < s.width(); ++x) {
+            const COLORREF c = s.Pixel(x, y);
+            line[x * 3] = GetBValue(c); line[x * 3 + 1] = GetGValue(c); line[x * 3 + 2] = GetRValue(c);
+        }
+        std::fwrite(line.data(), 1, row, f);
+    }
+    std::fclose(f);
+}
+
 class Texture {
 public:
     Texture() : bmp_(LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_IMAGE1))) {
