@@ -79,6 +79,8 @@ void RegistryMod::ManageWallpaper(std::int32_t action) {
     } else if (action == kWallpaperRestore && saved_) {
         RestoreWallpaper();
         journal_.Remove();
+        // Given back once: until the next clear there is nothing of the user's to restore.
+        saved_ = false;
     }
 }
 

@@ -99,8 +99,10 @@ void Form1::Form_EndSession() {
 // --- playback -------------------------------------------------------------
 
 void Form1::StopFilm() {
-    // m_blnPlaying stays set: stopping again later only repeats harmless commands.
     if (!m_blnPlaying) return;
+    // Stopped for good: a later Stop, Open or Exit must not put the old wallpaper
+    // back over one the user has chosen since.
+    m_blnPlaying = false;
     coverPaused_ = false;
     p_.media.setCommand(kCmdStop);
     p_.media.setCommand(kCmdClose);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include "base/Report.h"
 #include "desktop/DesktopLayer.h"
 #include "desktop/DesktopMod.h"
@@ -353,7 +354,7 @@ TEST_F(Form1Test, PauseStopPlayStartsFromTheBeginning) {
     form.mnuStop_Click();
     EXPECT_FALSE(form.m_blnPaused);
     EXPECT_FALSE(timer.on);
-    EXPECT_TRUE(form.m_blnPlaying);  // stays set after Stop
+    EXPECT_FALSE(form.m_blnPlaying);  // stopped for good
     j.clear();
     form.mnuPlay_Click();
     EXPECT_EQ(Only("media: "), (fake::Journal{"media: Filename C:\\Films\\clip.avi",
@@ -390,13 +391,45 @@ TEST_F(Form1Test, StopWithoutAFilmDoesNothing) {
     EXPECT_TRUE(j.empty());
 }
 
-TEST_F(Form1Test, SecondStopRepeatsTheHarmlessCommands) {
-    Start();
-    Open(std::string(kFilm));
-    form.mnuStop_Click();
-    form.mnuStop_Click();
-    EXPECT_EQ(Count("media: setCommand 5"), 2u);
-    EXPECT_EQ(Applied(), "C:\\pic.bmp");
+TEST(Form1Stop, AfterStopTheWallpaperTheUserSetSinceStays) {
+    // Ctrl+S is global: a Stop can come from any program's save.
+    struct Case {
+        const char* name;
+        std::function<void(ShellRig&)> then;
+        std::size_t stops;  // stop commands sent in all
+    } cases[] = {
+        {"stop again", [](ShellRig& r) { r.form.mnuStop_Click(); }, 1},
+        {"exit", [](ShellRig& r) { r.form.Form_QueryUnload(); r.form.Form_Unload(); }, 1},
+        {"logoff", [](ShellRig& r) { r.form.Form_EndSession(); r.form.Form_Unload(); }, 1},
+        // A cancelled dialog plays the last film again, over the new wallpaper.
+        {"open cancelled, then stop",
+         [](ShellRig& r) {
+             r.dialog.choices.push_back(std::nullopt);
+             r.form.mnuFName_Click();
+             r.form.mnuStop_Click();
+         },
+         2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto rig = std::make_unique<ShellRig>();
+        ShellRig& r = *rig;
+        AddUserDesktop(r);
+        ASSERT_TRUE(r.form.Form_Initialize());
+        r.form.Form_Load(kSelf);
+        r.dialog.choices.push_back(std::string(kFilm));
+        r.form.mnuFName_Click();
+        r.form.mnuStop_Click();
+        ASSERT_EQ(r.sys.wallpapers.back().path, "C:\\pic.bmp");
+        r.reg.PutString(kHkeyCurrentUser, "Control Panel\\Desktop", "Wallpaper", "C:\\new.bmp");
+        r.sys.wallpapers.clear();
+        c.then(r);
+        const std::string applied = r.sys.wallpapers.empty() ? "<none>" : r.sys.wallpapers.back().path;
+        EXPECT_EQ(applied, c.stops == 1 ? "<none>" : "C:\\new.bmp");
+        EXPECT_EQ(r.reg.Bytes(kHkeyCurrentUser, "Control Panel\\Desktop", "Wallpaper"),
+                  std::string("C:\\new.bmp") + '\0');
+        EXPECT_EQ(std::count(r.j.begin(), r.j.end(), "media: setCommand 5"), static_cast<long>(c.stops));
+    }
 }
 
 TEST_F(Form1Test, EndOfFilmWithLoopRestartsAndShowsTheBalloonEachTime) {
