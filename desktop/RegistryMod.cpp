@@ -89,7 +89,7 @@ void RegistryMod::ApplyLeftoverJournal() {
     const JournalState state = journal_.Read(record);
     if (state == JournalState::None) return;
     if (state == JournalState::Complete) {
-        RestoreExactly(record, TextOf(record.wallpaper));
+        RestoreExactly(record, WideTextOf(record.wallpaper));
         system_.DebugOutput("Mevra: wallpaper journal applied");
     } else {
         system_.DebugOutput("Mevra: wallpaper journal unreadable, removed unapplied");
@@ -98,17 +98,19 @@ void RegistryMod::ApplyLeftoverJournal() {
 }
 
 void RegistryMod::SaveWallpaper() {
-    savedWallpaper_ = GetRegValue(kHkeyCurrentUser, kDesktopKeyRead, kWallpaper);
     savedStyle_ = GetRegValue(kHkeyCurrentUser, kDesktopKeyRead, kWallpaperStyle);
     savedTile_ = GetRegValue(kHkeyCurrentUser, kDesktopKeyRead, kTileWallpaper);
-    savedFallback_ = GetRegValue(kHkeyCurrentUser, kDesktopKeyRead, kOriginalWallpaper);
-    if (savedWallpaper_.empty()) savedWallpaper_ = savedFallback_;
     RegistryKey key = OpenFullAccess(registry_, kHkeyCurrentUser, kDesktopKeyRead);
     savedRecord_ = WallpaperRecord();
+    savedPath_.clear();
     if (key) {
-        savedRecord_.wallpaper = ReadSavedValue(registry_, key.get(), kWallpaper);
-        savedRecord_.tile = ReadSavedValue(registry_, key.get(), kTileWallpaper);
-        savedRecord_.style = ReadSavedValue(registry_, key.get(), kWallpaperStyle);
+        // Wide: a path outside the code page would come back as '?' and be lost.
+        savedRecord_.wallpaper = ReadSavedValue(registry_, key.get(), kWallpaper, true);
+        savedRecord_.tile = ReadSavedValue(registry_, key.get(), kTileWallpaper, true);
+        savedRecord_.style = ReadSavedValue(registry_, key.get(), kWallpaperStyle, true);
+        savedPath_ = WideTextOf(savedRecord_.wallpaper);
+        if (savedPath_.empty())
+            savedPath_ = WideTextOf(ReadSavedValue(registry_, key.get(), kOriginalWallpaper, true));
     }
     saved_ = true;
 }
@@ -121,6 +123,11 @@ void RegistryMod::ClearWallpaper() {
 }
 
 void RegistryMod::ApplyWallpaper(std::int16_t style, const std::string& path) {
+    WriteStyle(style);
+    system_.SetDeskWallpaper(path, kWallpaperFlags);
+}
+
+void RegistryMod::WriteStyle(std::int16_t style) {
     const char* tile = nullptr;
     const char* fit = nullptr;
     switch (style) {
@@ -133,57 +140,61 @@ void RegistryMod::ApplyWallpaper(std::int16_t style, const std::string& path) {
         SetRegString(kHkeyCurrentUser, kDesktopKeyWrite, kTileWallpaper, tile);
         SetRegString(kHkeyCurrentUser, kDesktopKeyWrite, kWallpaperStyle, fit);
     }
-    system_.SetDeskWallpaper(path, kWallpaperFlags);
 }
 
-void RegistryMod::RestoreWallpaper() {
+bool RegistryMod::RestoreWallpaper() {
     // Nothing saved means nothing to bring back; clearing here would wipe the
     // user's wallpaper.
-    if (!saved_) return;
+    if (!saved_) return true;
 
     // An absent value, or a tiled wallpaper without a style, cannot be written
     // back as text without changing what the user sees: put back what was stored.
     const WallpaperRecord& r = savedRecord_;
     const bool tiled_no_style = savedStyle_.empty() && savedTile_ == "1";
     if (!r.wallpaper.present || !r.tile.present || !r.style.present || tiled_no_style) {
-        RestoreExactly(r, r.wallpaper.present ? savedWallpaper_ : std::string());
-        return;
+        return RestoreExactly(r, r.wallpaper.present ? savedPath_ : WideText());
     }
     const bool style_is_number = IsNumberText(savedStyle_);
     const auto style = ToInt16Rounded(style_is_number ? savedStyle_ : std::string("2"));
     if (!style) {
         // Too large for a style: leave tile and style alone.
-        system_.SetDeskWallpaper(savedWallpaper_, kWallpaperFlags);
-        return;
+        return system_.SetDeskWallpaperWide(savedPath_, kWallpaperFlags);
     }
     if (style_is_number && IsNumberText(savedTile_)) {
         // Put back exactly what was there, so tiled stays tiled.
         SetRegString(kHkeyCurrentUser, kDesktopKeyWrite, kTileWallpaper, savedTile_);
         SetRegString(kHkeyCurrentUser, kDesktopKeyWrite, kWallpaperStyle, savedStyle_);
-        system_.SetDeskWallpaper(savedWallpaper_, kWallpaperFlags);
-        return;
+        return system_.SetDeskWallpaperWide(savedPath_, kWallpaperFlags);
     }
-    ApplyWallpaper(*style, savedWallpaper_);
+    WriteStyle(*style);
+    return system_.SetDeskWallpaperWide(savedPath_, kWallpaperFlags);
 }
 
-void RegistryMod::RestoreExactly(const WallpaperRecord& record, const std::string& path) {
+bool RegistryMod::RestoreExactly(const WallpaperRecord& record, const WideText& path) {
     // Windows reads tile and style when the wallpaper is applied, and writes the
     // path itself: so tile and style first, the path's own bytes last.
-    PutBack(kTileWallpaper, record.tile);
-    PutBack(kWallpaperStyle, record.style);
-    system_.SetDeskWallpaper(path, kWallpaperFlags);
-    PutBack(kWallpaper, record.wallpaper);
+    PutBack(kTileWallpaper, record.tile, record.wide);
+    PutBack(kWallpaperStyle, record.style, record.wide);
+    const bool shown = record.wide
+                           ? system_.SetDeskWallpaperWide(path, kWallpaperFlags)
+                           // an older version's journal: its bytes are in the code page
+                           : system_.SetDeskWallpaper(TextOf(record.wallpaper), kWallpaperFlags);
+    PutBack(kWallpaper, record.wallpaper, record.wide);
+    return shown;
 }
 
-void RegistryMod::PutBack(const char* name, const SavedValue& value) {
+void RegistryMod::PutBack(const char* name, const SavedValue& value, bool wide) {
     RegistryKey key = OpenFullAccess(registry_, kHkeyCurrentUser, kDesktopKeyWrite, value.present);
     if (!key) return;
     if (!value.present) {
         registry_.DeleteValue(key.get(), name);
         return;
     }
-    registry_.SetValue(key.get(), name, value.type, value.data.data(),
-                       static_cast<std::uint32_t>(value.data.size()));
+    const auto size = static_cast<std::uint32_t>(value.data.size());
+    if (wide)
+        registry_.SetValueWide(key.get(), name, value.type, value.data.data(), size);
+    else
+        registry_.SetValue(key.get(), name, value.type, value.data.data(), size);
 }
 
 void RegistryMod::ReadArrowState() {

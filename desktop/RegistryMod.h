@@ -72,21 +72,24 @@ public:
     std::string StartupCommand();
 
 private:
-    void RestoreWallpaper();
+    // False when Windows refused the picture.
+    bool RestoreWallpaper();
     // Puts the recorded values back as they were stored, deleting the absent ones,
-    // and shows path.
-    void RestoreExactly(const WallpaperRecord& record, const std::string& path);
-    void PutBack(const char* name, const SavedValue& value);
+    // and shows path; false when Windows refused it.
+    bool RestoreExactly(const WallpaperRecord& record, const WideText& path);
+    void PutBack(const char* name, const SavedValue& value, bool wide);
+    // The tile and style texts of ApplyWallpaper.
+    void WriteStyle(std::int16_t style);
+
     void ApplyArrowTo(const char* classKey);
 
     Registry& registry_;
     SystemSettings& system_;
     // The wallpaper as the last save found it.
     bool saved_ = false;
-    std::string savedWallpaper_;
+    WideText savedPath_;  // the picture to show again
     std::string savedStyle_;
     std::string savedTile_;
-    std::string savedFallback_;
     WallpaperRecord savedRecord_;
     WallpaperJournal journal_{registry_};
 };

@@ -4,6 +4,7 @@
 // mirrors one Win32 function; buffers are the caller's, sizes in characters.
 #include <cstdint>
 #include <string>
+#include <vector>
 #include "base/Types.h"
 
 namespace mevra {
@@ -16,6 +17,9 @@ constexpr std::uint32_t kSpifSendWinIniChange = 2;
 constexpr std::int32_t kSwHide = 0;
 constexpr std::int32_t kSwShow = 5;
 
+// UTF-16 text, no NUL inside: the wallpaper's path as Windows stores it.
+using WideText = std::vector<char16_t>;
+
 class SystemSettings {
 public:
     virtual ~SystemSettings() = default;
@@ -23,6 +27,8 @@ public:
     virtual bool SetSysColor(std::int32_t element, ColorRef color) = 0;
     // SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, path, flags).
     virtual bool SetDeskWallpaper(const std::string& path, std::uint32_t flags) = 0;
+    // SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, path, flags).
+    virtual bool SetDeskWallpaperWide(const WideText& path, std::uint32_t flags) = 0;
     // SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, active ? 1 : 0, NULL, flags).
     virtual bool SetScreenSaveActive(bool active, std::uint32_t flags) = 0;
     // GetWindowsDirectoryA(buffer, size): the count written (without the NUL),

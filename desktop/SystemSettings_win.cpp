@@ -29,6 +29,15 @@ bool Win32SystemSettings::SetDeskWallpaper(const std::string& path, std::uint32_
     return false;
 }
 
+bool Win32SystemSettings::SetDeskWallpaperWide(const WideText& path, std::uint32_t flags) {
+    static_assert(sizeof(wchar_t) == sizeof(char16_t));
+    std::vector<wchar_t> text(path.begin(), path.end());
+    text.push_back(L'\0');
+    if (SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, text.data(), flags)) return true;
+    ReportFailure("SystemParametersInfoW(SPI_SETDESKWALLPAPER)", static_cast<long>(GetLastError()));
+    return false;
+}
+
 bool Win32SystemSettings::SetScreenSaveActive(bool active, std::uint32_t flags) {
     if (SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, active ? TRUE : FALSE, nullptr, flags))
         return true;

@@ -8,6 +8,7 @@ class Win32SystemSettings final : public SystemSettings {
 public:
     bool SetSysColor(std::int32_t element, ColorRef color) override;
     bool SetDeskWallpaper(const std::string& path, std::uint32_t flags) override;
+    bool SetDeskWallpaperWide(const WideText& path, std::uint32_t flags) override;
     bool SetScreenSaveActive(bool active, std::uint32_t flags) override;
     std::uint32_t GetWindowsDir(char* buffer, std::uint32_t size) override;
     std::uint32_t GetModulePath(char* buffer, std::uint32_t size) override;

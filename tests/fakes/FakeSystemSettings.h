@@ -14,7 +14,8 @@ namespace mevra::fake {
 class FakeSystemSettings final : public SystemSettings {
 public:
     struct SysColor { std::int32_t element; ColorRef color; };
-    struct Wallpaper { std::string path; std::uint32_t flags; };
+    // path as ASCII ('?' for anything else); wide holds what the wide call was given.
+    struct Wallpaper { std::string path; std::uint32_t flags; WideText wide; };
     struct ScreenSaver { bool active; std::uint32_t flags; };
     struct Show { Hwnd window; std::int32_t command; };
 
@@ -38,6 +39,12 @@ public:
     }
     bool SetDeskWallpaper(const std::string& path, std::uint32_t flags) override {
         wallpapers.push_back({path, flags});
+        return true;
+    }
+    bool SetDeskWallpaperWide(const WideText& path, std::uint32_t flags) override {
+        std::string narrow;
+        for (char16_t c : path) narrow.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+        wallpapers.push_back({narrow, flags, path});
         return true;
     }
     bool SetScreenSaveActive(bool active, std::uint32_t flags) override {
