@@ -1,5 +1,6 @@
 #include "desktop/RegistryMod.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
 #include "desktop/Registry.h"
@@ -72,24 +73,50 @@ void RegistryMod::ManageWallpaper(std::int32_t action) {
         // Saving over a cleared desktop would lose the user's wallpaper.
         if (!WallpaperCleared) {
             SaveWallpaper();
-            if (!journal_.Write(savedRecord_))
-                system_.DebugOutput("Mevra: wallpaper journal could not be written");
+            if (!journal_.Write(savedRecord_)) {
+                // Without a journal a crash would lose the wallpaper for good: the
+                // film plays over it instead.
+                saved_ = false;
+                if (!journalWarned_)
+                    system_.DebugOutput("Mevra: wallpaper journal could not be written; "
+                                        "the wallpaper stays and the film plays over it");
+                journalWarned_ = true;
+                return;
+            }
         }
         ClearWallpaper();
     } else if (action == kWallpaperRestore && saved_) {
-        RestoreWallpaper();
+        if (!RestoreWallpaper()) {
+            // Still cleared, still journalled: the next Stop or start tries again.
+            system_.DebugOutput("Mevra: wallpaper not restored; its journal is kept");
+            return;
+        }
         journal_.Remove();
         // Given back once: until the next clear there is nothing of the user's to restore.
         saved_ = false;
+        WallpaperCleared = false;
     }
+}
+
+bool RegistryMod::WallpaperIsBlank() {
+    RegistryKey key = OpenFullAccess(registry_, kHkeyCurrentUser, kDesktopKeyRead);
+    if (!key) return true;
+    const WideText now = WideTextOf(ReadSavedValue(registry_, key.get(), kWallpaper, true));
+    // The clear writes a blank and Windows may store it as an empty text.
+    return std::all_of(now.begin(), now.end(), [](char16_t c) { return c == u' '; });
 }
 
 void RegistryMod::ApplyLeftoverJournal() {
     WallpaperRecord record;
     const JournalState state = journal_.Read(record);
     if (state == JournalState::None) return;
-    if (state == JournalState::Complete) {
-        RestoreExactly(record, WideTextOf(record.wallpaper));
+    if (state == JournalState::Complete && !WallpaperIsBlank()) {
+        system_.DebugOutput("Mevra: wallpaper journal dropped, the user has chosen another wallpaper");
+    } else if (state == JournalState::Complete) {
+        if (!RestoreExactly(record, WideTextOf(record.wallpaper))) {
+            system_.DebugOutput("Mevra: wallpaper journal not applied; kept for the next start");
+            return;
+        }
         system_.DebugOutput("Mevra: wallpaper journal applied");
     } else {
         system_.DebugOutput("Mevra: wallpaper journal unreadable, removed unapplied");

@@ -47,10 +47,13 @@ public:
                       const std::string& value);
 
     // Wallpaper: action is a WallpaperAction. Save (into memory and the journal),
-    // then clear; restore, then remove the journal. Other values do nothing.
+    // then clear, unless the journal cannot be written; restore, then remove the
+    // journal and forget the save, unless Windows refused the picture. Other
+    // values do nothing.
     void ManageWallpaper(std::int32_t action);
     // At start-up: a journal left by a run that ended without restoring is put
-    // back exactly and removed; an unreadable one is only removed.
+    // back exactly and removed while the wallpaper is still the blank it left;
+    // it is only removed when the user has set another since, or it is unreadable.
     void ApplyLeftoverJournal();
     void SaveWallpaper();
     void ClearWallpaper();
@@ -80,7 +83,7 @@ private:
     void PutBack(const char* name, const SavedValue& value, bool wide);
     // The tile and style texts of ApplyWallpaper.
     void WriteStyle(std::int16_t style);
-
+    bool WallpaperIsBlank();
     void ApplyArrowTo(const char* classKey);
 
     Registry& registry_;
@@ -91,6 +94,7 @@ private:
     std::string savedStyle_;
     std::string savedTile_;
     WallpaperRecord savedRecord_;
+    bool journalWarned_ = false;
     WallpaperJournal journal_{registry_};
 };
 

@@ -108,7 +108,6 @@ void Form1::StopFilm() {
     p_.media.setCommand(kCmdClose);
     p_.layer.FilmClosed();
     p_.registry.ManageWallpaper(kWallpaperRestore);
-    p_.registry.WallpaperCleared = false;
     m_blnPaused = false;
     SetTimer(false);
 }
@@ -121,7 +120,6 @@ void Form1::mnuFName_Click() {
     if (m_blnPlaying) {
         StopFilm();
         m_blnPlaying = false;
-        p_.registry.WallpaperCleared = false;
     }
     p_.dialog.SetFilter(kMovieFilter);
     {
@@ -135,7 +133,6 @@ void Form1::mnuFName_Click() {
     if (m_blnPlaying) {
         StopFilm();
         m_blnPlaying = false;
-        p_.registry.WallpaperCleared = false;
     }
     // After a cancel this is the file accepted earlier, which then plays again.
     filmname = p_.dialog.LastOpenedFile();
@@ -173,7 +170,6 @@ void Form1::mnuPlay_Click() {
         Attempt("Play: restore the wallpaper", [&] {
             if (p_.registry.WallpaperCleared) {
                 p_.registry.ManageWallpaper(kWallpaperRestore);
-                p_.registry.WallpaperCleared = false;
                 p_.ui.RepaintAll();
             }
         });

@@ -32,20 +32,21 @@ public:
     std::optional<std::pair<std::string, std::uint32_t>> windows_dir_raw;
     std::optional<std::pair<std::string, std::uint32_t>> module_path_raw;
     std::vector<std::uint32_t> module_path_sizes;  // buffer sizes asked with
+    bool refuse_wallpapers = false;  // the wallpaper calls fail (after being recorded)
 
     bool SetSysColor(std::int32_t element, ColorRef color) override {
         sys_colors.push_back({element, color});
         return true;
     }
     bool SetDeskWallpaper(const std::string& path, std::uint32_t flags) override {
-        wallpapers.push_back({path, flags});
-        return true;
+        wallpapers.push_back({path, flags, {}});
+        return !refuse_wallpapers;
     }
     bool SetDeskWallpaperWide(const WideText& path, std::uint32_t flags) override {
         std::string narrow;
         for (char16_t c : path) narrow.push_back(c < 0x80 ? static_cast<char>(c) : '?');
         wallpapers.push_back({narrow, flags, path});
-        return true;
+        return !refuse_wallpapers;
     }
     bool SetScreenSaveActive(bool active, std::uint32_t flags) override {
         screen_savers.push_back({active, flags});

@@ -432,6 +432,49 @@ TEST(Form1Stop, AfterStopTheWallpaperTheUserSetSinceStays) {
     }
 }
 
+TEST(Form1Stop, AFailedRestoreOrAnUnwritableJournalLosesNothing) {
+    constexpr char kDesk[] = "Control Panel\\Desktop";
+    const std::string pic = std::string("C:\\pic.bmp") + '\0';
+    struct Case {
+        const char* name;
+        bool refuse_at_stop, journal_locked;
+        std::string wallpaper_while_playing;
+        bool journal_after_stop;  // and still counted as cleared, so no new save
+        std::size_t debug_lines;  // about the journal, over two plays
+    } cases[] = {
+        {"restore refused", true, false, " ", true, 1},
+        {"journal unwritable", false, true, pic, false, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto rig = std::make_unique<ShellRig>();
+        ShellRig& r = *rig;
+        AddUserDesktop(r);
+        if (c.journal_locked) r.reg.MakeReadOnly(kHkeyCurrentUser, kJournalKey);
+        ASSERT_TRUE(r.form.Form_Initialize());
+        r.form.Form_Load(kSelf);
+        r.dialog.choices.push_back(std::string(kFilm));
+        r.form.mnuFName_Click();
+        EXPECT_EQ(r.reg.Bytes(kHkeyCurrentUser, kDesk, "Wallpaper"), c.wallpaper_while_playing);
+        EXPECT_TRUE(r.form.m_blnPlaying);  // the film plays either way
+        r.sys.refuse_wallpapers = c.refuse_at_stop;
+        r.form.mnuStop_Click();
+        EXPECT_EQ(r.registry.WallpaperCleared, c.journal_after_stop);
+        EXPECT_EQ(r.reg.Find(kHkeyCurrentUser, kJournalKey, kJournalValue) != nullptr,
+                  c.journal_after_stop);
+
+        // Play again, then Stop with Windows willing: the first save is what comes back.
+        r.sys.refuse_wallpapers = false;
+        r.form.mnuPlay_Click();
+        r.form.mnuStop_Click();
+        EXPECT_EQ(r.reg.Bytes(kHkeyCurrentUser, kDesk, "Wallpaper"), pic);
+        EXPECT_EQ(r.reg.Find(kHkeyCurrentUser, kJournalKey, kJournalValue), nullptr);
+        std::size_t lines = 0;
+        for (const auto& line : r.sys.debug_lines) lines += line.find("journal") != std::string::npos;
+        EXPECT_EQ(lines, c.debug_lines);
+    }
+}
+
 TEST_F(Form1Test, EndOfFilmWithLoopRestartsAndShowsTheBalloonEachTime) {
     Start();
     Open(std::string(kFilm));

@@ -242,3 +242,31 @@ TEST_F(Journal, WidePathsComeBackWholeAndOldJournalsStillApply) {
         EXPECT_FALSE(JournalThere());
     }
 }
+
+TEST_F(Journal, StartUpAppliesItOnlyOverTheBlankItLeft) {
+    struct Case {
+        const char* wallpaper_now;  // nullptr: no journal was left
+        std::string want;
+        bool applied;
+    } cases[] = {
+        {" ", Sz("C:\\w.bmp"), true},
+        {"", Sz("C:\\w.bmp"), true},
+        {"C:\\new.bmp", Sz("C:\\new.bmp"), false},
+        {nullptr, Sz("C:\\w.bmp"), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.wallpaper_now ? c.wallpaper_now : "<no journal>");
+        reg = fake::FakeRegistry();
+        sys = fake::FakeSystemSettings();
+        User("C:\\w.bmp", "0", "2");
+        if (c.wallpaper_now) {
+            Crash();
+            reg.PutString(kHkcu, kDesk, "Wallpaper", c.wallpaper_now);
+        }
+        sys.wallpapers.clear();
+        RegistryMod(reg, sys).ApplyLeftoverJournal();
+        EXPECT_EQ(Desk("Wallpaper"), c.want);
+        EXPECT_EQ(sys.wallpapers.size(), c.applied ? 1u : 0u);
+        EXPECT_FALSE(JournalThere());
+    }
+}
