@@ -113,6 +113,7 @@ void RegistryMod::ApplyLeftoverJournal() {
     if (state == JournalState::Complete && !WallpaperIsBlank()) {
         system_.DebugOutput("Mevra: wallpaper journal dropped, the user has chosen another wallpaper");
     } else if (state == JournalState::Complete) {
+        if (record.colour) system_.SetSysColor(kColorBackground, *record.colour);
         if (!RestoreExactly(record, WideTextOf(record.wallpaper))) {
             system_.DebugOutput("Mevra: wallpaper journal not applied; kept for the next start");
             return;
@@ -129,6 +130,8 @@ void RegistryMod::SaveWallpaper() {
     savedTile_ = GetRegValue(kHkeyCurrentUser, kDesktopKeyRead, kTileWallpaper);
     RegistryKey key = OpenFullAccess(registry_, kHkeyCurrentUser, kDesktopKeyRead);
     savedRecord_ = WallpaperRecord();
+    // The clear paints the desktop the film's colour: a plain-colour desktop needs its own back.
+    savedRecord_.colour = system_.GetSysColor(kColorBackground);
     savedPath_.clear();
     if (key) {
         // Wide: a path outside the code page would come back as '?' and be lost.
@@ -177,6 +180,7 @@ bool RegistryMod::RestoreWallpaper() {
     // An absent value, or a tiled wallpaper without a style, cannot be written
     // back as text without changing what the user sees: put back what was stored.
     const WallpaperRecord& r = savedRecord_;
+    if (r.colour) system_.SetSysColor(kColorBackground, *r.colour);
     const bool tiled_no_style = savedStyle_.empty() && savedTile_ == "1";
     if (!r.wallpaper.present || !r.tile.present || !r.style.present || tiled_no_style) {
         return RestoreExactly(r, r.wallpaper.present ? savedPath_ : WideText());

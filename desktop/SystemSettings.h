@@ -23,6 +23,8 @@ using WideText = std::vector<char16_t>;
 class SystemSettings {
 public:
     virtual ~SystemSettings() = default;
+    // GetSysColor(element).
+    virtual ColorRef GetSysColor(std::int32_t element) = 0;
     // SetSysColors(1, {element}, {color}).
     virtual bool SetSysColor(std::int32_t element, ColorRef color) = 0;
     // SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, path, flags).

@@ -14,6 +14,8 @@ static_assert(kSpifUpdateIniFile == SPIF_UPDATEINIFILE &&
               kSpifSendWinIniChange == SPIF_SENDWININICHANGE);
 static_assert(kSwHide == SW_HIDE && kSwShow == SW_SHOW);
 
+ColorRef Win32SystemSettings::GetSysColor(std::int32_t element) { return ::GetSysColor(element); }
+
 bool Win32SystemSettings::SetSysColor(std::int32_t element, ColorRef color) {
     const INT elements[1] = {element};
     const COLORREF colors[1] = {color};

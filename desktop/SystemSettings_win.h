@@ -6,6 +6,7 @@ namespace mevra {
 
 class Win32SystemSettings final : public SystemSettings {
 public:
+    ColorRef GetSysColor(std::int32_t element) override;
     bool SetSysColor(std::int32_t element, ColorRef color) override;
     bool SetDeskWallpaper(const std::string& path, std::uint32_t flags) override;
     bool SetDeskWallpaperWide(const WideText& path, std::uint32_t flags) override;

@@ -79,6 +79,10 @@ std::vector<std::uint8_t> EncodeJournal(const WallpaperRecord& record) {
         PutU32(out, static_cast<std::uint32_t>(data.size()));
         out.insert(out.end(), data.begin(), data.end());
     }
+    if (record.wide) {
+        out.push_back(record.colour ? 1 : 0);
+        PutU32(out, record.colour.value_or(0));
+    }
     PutU32(out, Fnv1a(out.data(), out.size()));
     out.insert(out.end(), kEndMarker.begin(), kEndMarker.end());
     return out;
@@ -93,6 +97,12 @@ std::optional<WallpaperRecord> DecodeJournal(const std::vector<std::uint8_t>& by
     record.wide = *format == kFormatWide;
     for (SavedValue* v : {&record.wallpaper, &record.tile, &record.style})
         if (!ReadEntry(in, *v)) return std::nullopt;
+    if (record.wide) {
+        const std::uint8_t* has = nullptr;
+        if (!in.Take(1, has) || *has > 1) return std::nullopt;
+        const std::uint32_t colour = in.U32();
+        if (*has == 1) record.colour = colour;
+    }
     const std::size_t checked = in.pos();
     if (in.U32() != Fnv1a(bytes.data(), checked) || !in.ok()) return std::nullopt;
     if (!in.Expect(kEndMarker) || in.pos() != bytes.size()) return std::nullopt;

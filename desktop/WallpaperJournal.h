@@ -11,6 +11,8 @@
 //     type     4 bytes: the value's registry type, as stored
 //     size     4 bytes, then size bytes of data, as stored (NULs included),
 //              read with the wide calls: text is UTF-16LE
+//   colour   1 byte: 1 when the desktop colour follows, 0 when not; then 4 bytes
+//            COLORREF (not in format 0x01)
 //   check    4 bytes: FNV-1a of every byte before it
 //   "END."                           end marker
 // Data that is cut short, runs on, or fails the check is unreadable: it is
@@ -44,8 +46,10 @@ struct SavedValue {
 struct WallpaperRecord {
     SavedValue wallpaper, tile, style;
     bool wide = true;  // read with the wide calls (false only for an old journal)
+    std::optional<ColorRef> colour;  // COLOR_BACKGROUND
     bool operator==(const WallpaperRecord& o) const {
-        return wallpaper == o.wallpaper && tile == o.tile && style == o.style && wide == o.wide;
+        return wallpaper == o.wallpaper && tile == o.tile && style == o.style && wide == o.wide &&
+               colour == o.colour;
     }
 };
 

@@ -32,8 +32,14 @@ public:
     std::optional<std::pair<std::string, std::uint32_t>> windows_dir_raw;
     std::optional<std::pair<std::string, std::uint32_t>> module_path_raw;
     std::vector<std::uint32_t> module_path_sizes;  // buffer sizes asked with
-    bool refuse_wallpapers = false;  // the wallpaper calls fail (after being recorded)
+    bool refuse_wallpapers = false;
+    ColorRef desktop_color = 0x3A6EA5;  // what GetSysColor gives before any SetSysColor  // the wallpaper calls fail (after being recorded)
 
+    ColorRef GetSysColor(std::int32_t element) override {
+        for (auto it = sys_colors.rbegin(); it != sys_colors.rend(); ++it)
+            if (it->element == element) return it->color;
+        return desktop_color;
+    }
     bool SetSysColor(std::int32_t element, ColorRef color) override {
         sys_colors.push_back({element, color});
         return true;

@@ -191,7 +191,7 @@ TEST_F(Journal, EveryCutOfTheDataIsRefused) {
         EXPECT_FALSE(DecodeJournal(std::vector<std::uint8_t>(whole.begin(), whole.begin() + n))) << n;
 }
 
-TEST_F(Journal, WidePathsComeBackWholeAndOldJournalsStillApply) {
+TEST_F(Journal, WidePathsAndTheColourComeBackWholeAndOldJournalsStillApply) {
     const std::u16string path = u"C:\\Users\\\u0410\u043d\u043d\u0430\\\u58c1\u7d19.bmp";
     WallpaperRecord old;  // as an older version wrote it: through the code page
     old.wide = false;
@@ -230,7 +230,9 @@ TEST_F(Journal, WidePathsComeBackWholeAndOldJournalsStillApply) {
         reg = fake::FakeRegistry();
         sys = fake::FakeSystemSettings();
         reg.PutWide(kHkcu, kDesk, "Wallpaper", path);
+        sys.desktop_color = 0x00C08040;
         c.run(*this);
+        EXPECT_EQ(sys.GetSysColor(kColorBackground), 0x00C08040u);  // the user's, not the film's
         sys.wallpapers.erase(sys.wallpapers.begin(),
                              std::find_if(sys.wallpapers.begin(), sys.wallpapers.end(),
                                           [](const auto& w) { return !w.path.empty(); }));
