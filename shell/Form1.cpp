@@ -136,6 +136,7 @@ void Form1::mnuFName_Click() {
     }
     // After a cancel this is the file accepted earlier, which then plays again.
     filmname = p_.dialog.LastOpenedFile();
+    m_blnPaused = false;  // the chosen film plays, never a resume
     if (!filmname.empty()) mnuPlay_Click();
 }
 
@@ -197,9 +198,10 @@ void Form1::ShowFilmBalloon(const std::string& rest) {
 }
 
 void Form1::mnuPause_Click() {
-    // Sent whatever the state, even with no film open.
+    // Sent whatever the state, even with no film open; but only a film can be
+    // paused, or the next Open would resume nothing instead of playing.
     p_.media.setCommand(kCmdPause);
-    m_blnPaused = true;
+    m_blnPaused = m_blnPlaying;
     coverPaused_ = false;
 }
 

@@ -372,17 +372,36 @@ TEST_F(Form1Test, PauseThenPlayOnlyResumes) {
     EXPECT_FALSE(form.m_blnPaused);
 }
 
-TEST_F(Form1Test, PauseWhileNothingPlaysStillPausesThenNeedsTwoPlays) {
+TEST_F(Form1Test, PauseWhileNothingPlaysLeavesTheNextOpenOrPlayToPlay) {
+    struct Case {
+        const char* name;
+        bool played_before;  // a film was played and stopped first
+        bool open;           // Open chooses the film; else Play with the last one
+    } cases[] = {
+        {"nothing ever played, then Open", false, true},
+        {"after Stop, then Open", true, true},
+        {"after Stop, then Play", true, false},
+    };
     Start();
-    form.filmname = kFilm;
-    form.mnuPause_Click();
-    EXPECT_EQ(j, (fake::Journal{"media: setCommand 6"}));
-    EXPECT_TRUE(form.m_blnPaused);
-    j.clear();
-    form.mnuPlay_Click();
-    EXPECT_EQ(j, (fake::Journal{"media: setCommand 7"}));
-    form.mnuPlay_Click();
-    EXPECT_EQ(Count("media: PlayMEDIAFILE 0"), 1u);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.played_before) {
+            Open(std::string(kOther));
+            form.mnuStop_Click();
+        }
+        j.clear();
+        form.mnuPause_Click();
+        EXPECT_EQ(j, (fake::Journal{"media: setCommand 6"}));  // still sent
+        EXPECT_FALSE(form.m_blnPaused);
+        if (c.open)
+            Open(std::string(kFilm));
+        else
+            form.mnuPlay_Click();
+        EXPECT_EQ(Count("media: PlayMEDIAFILE 0"), 1u);
+        EXPECT_EQ(Count("media: setCommand 7"), 0u);
+        EXPECT_TRUE(form.m_blnPlaying);
+        form.mnuStop_Click();
+    }
 }
 
 TEST_F(Form1Test, StopWithoutAFilmDoesNothing) {
