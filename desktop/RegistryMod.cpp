@@ -228,6 +228,23 @@ void RegistryMod::PutBack(const char* name, const SavedValue& value, bool wide) 
         registry_.SetValue(key.get(), name, value.type, value.data.data(), size);
 }
 
+bool RegistryMod::ScreenSaverLocks() {
+    static const char* const keys[] = {
+        "Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop", kDesktopKeyWrite};
+    for (const char* path : keys) {
+        Registry::Key raw = 0;
+        if (registry_.OpenKey(kHkeyCurrentUser, path, kKeyRead, raw) != kErrorSuccess || raw == 0)
+            continue;
+        RegistryKey key(registry_, raw);
+        const SavedValue value = ReadSavedValue(registry_, key.get(), "ScreenSaverIsSecure");
+        if (value.type == kRegDword && value.data.size() == 4 && value.data[0] == 1 &&
+            value.data[1] == 0 && value.data[2] == 0 && value.data[3] == 0)
+            return true;
+        if (TextOf(value) == "1") return true;
+    }
+    return false;
+}
+
 void RegistryMod::ReadArrowState() {
     RegistryKey key = OpenFullAccess(registry_, kHkeyClassesRoot, kPifFileKey);
     if (!key) {

@@ -62,6 +62,11 @@ public:
     void ApplyWallpaper(std::int16_t style, const std::string& path);
     bool WallpaperCleared = false;
 
+    // "ScreenSaverIsSecure" is "1" (or 1) in the user's desktop settings or their
+    // policy: the screen saver locks the computer. Read-only opens: policy keys
+    // refuse users anything more.
+    bool ScreenSaverLocks();
+
     // Shortcut arrow and start-up entry.
     void ReadArrowState();
     void ApplyArrowState();

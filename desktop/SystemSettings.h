@@ -10,7 +10,9 @@
 namespace mevra {
 
 constexpr std::int32_t kColorBackground = 1;          // COLOR_BACKGROUND
+constexpr std::uint32_t kSpiGetScreenSaveActive = 16;  // SPI_GETSCREENSAVEACTIVE
 constexpr std::uint32_t kSpiSetScreenSaveActive = 17;  // SPI_SETSCREENSAVEACTIVE
+constexpr std::uint32_t kSpiGetScreenSaveSecure = 0x76;  // SPI_GETSCREENSAVESECURE (Vista on)
 constexpr std::uint32_t kSpiSetDeskWallpaper = 20;     // SPI_SETDESKWALLPAPER
 constexpr std::uint32_t kSpifUpdateIniFile = 1;
 constexpr std::uint32_t kSpifSendWinIniChange = 2;
@@ -33,6 +35,10 @@ public:
     virtual bool SetDeskWallpaperWide(const WideText& path, std::uint32_t flags) = 0;
     // SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, active ? 1 : 0, NULL, flags).
     virtual bool SetScreenSaveActive(bool active, std::uint32_t flags) = 0;
+    // SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE / SPI_GETSCREENSAVESECURE, 0, &flag, 0):
+    // false when Windows does not answer (XP knows no "secure" question).
+    virtual bool GetScreenSaveActive(bool& active) = 0;
+    virtual bool GetScreenSaveSecure(bool& secure) = 0;
     // GetWindowsDirectoryA(buffer, size): the count written (without the NUL),
     // the size needed when the buffer is too small, 0 on failure.
     virtual std::uint32_t GetWindowsDir(char* buffer, std::uint32_t size) = 0;

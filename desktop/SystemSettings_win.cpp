@@ -8,7 +8,11 @@
 namespace mevra {
 
 static_assert(kColorBackground == COLOR_BACKGROUND);
-static_assert(kSpiSetScreenSaveActive == SPI_SETSCREENSAVEACTIVE &&
+#ifdef SPI_GETSCREENSAVESECURE  // declared only for Vista-and-later builds
+static_assert(kSpiGetScreenSaveSecure == SPI_GETSCREENSAVESECURE);
+#endif
+static_assert(kSpiGetScreenSaveActive == SPI_GETSCREENSAVEACTIVE &&
+              kSpiSetScreenSaveActive == SPI_SETSCREENSAVEACTIVE &&
               kSpiSetDeskWallpaper == SPI_SETDESKWALLPAPER);
 static_assert(kSpifUpdateIniFile == SPIF_UPDATEINIFILE &&
               kSpifSendWinIniChange == SPIF_SENDWININICHANGE);
@@ -46,6 +50,23 @@ bool Win32SystemSettings::SetScreenSaveActive(bool active, std::uint32_t flags) 
     ReportFailure("SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE)",
                   static_cast<long>(GetLastError()));
     return false;
+}
+
+namespace {
+bool GetFlag(UINT action, bool& flag) {
+    BOOL value = FALSE;
+    if (!SystemParametersInfoA(action, 0, &value, 0)) return false;
+    flag = value != FALSE;
+    return true;
+}
+}  // namespace
+
+bool Win32SystemSettings::GetScreenSaveActive(bool& active) {
+    return GetFlag(SPI_GETSCREENSAVEACTIVE, active);
+}
+
+bool Win32SystemSettings::GetScreenSaveSecure(bool& secure) {
+    return GetFlag(kSpiGetScreenSaveSecure, secure);
 }
 
 std::uint32_t Win32SystemSettings::GetWindowsDir(char* buffer, std::uint32_t size) {

@@ -40,7 +40,9 @@ bool Form1::Form_Initialize() {
     p_.registry.WallpaperCleared = false;
     // A run that died with the wallpaper cleared left its journal: mend that first.
     Attempt("apply a leftover wallpaper journal", [&] { p_.registry.ApplyLeftoverJournal(); });
-    p_.desktop.SetScreenSaverActive(false);
+    Attempt("switch the screen saver off", [&] {
+        p_.desktop.SuspendScreenSaver(p_.registry.ScreenSaverLocks());
+    });
     return true;
 }
 
@@ -87,11 +89,13 @@ void Form1::Form_Unload() {
         p_.tray.SetTrayIcon(p_.ui.TrayIcon(), kTrayTip, true);
     });
     Attempt("remove the hotkeys", [&] { p_.hotkeys.RemoveHotKeys(hwnd_); });
+    Attempt("give the screen saver back", [&] { p_.desktop.RestoreScreenSaver(); });
 }
 
 void Form1::Form_EndSession() {
     // Windows may end the process at any moment from here on: give the wallpaper back now.
     Attempt("session end: stop the film", [&] { StopFilm(); });
+    Attempt("session end: give the screen saver back", [&] { p_.desktop.RestoreScreenSaver(); });
     // Stopped for good: the unload that follows has nothing left to do.
     m_blnPlaying = false;
 }

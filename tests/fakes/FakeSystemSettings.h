@@ -33,6 +33,7 @@ public:
     std::optional<std::pair<std::string, std::uint32_t>> module_path_raw;
     std::vector<std::uint32_t> module_path_sizes;  // buffer sizes asked with
     bool refuse_wallpapers = false;
+    std::optional<bool> saver_active = true, saver_secure = false;  // nullopt: no answer
     ColorRef desktop_color = 0x3A6EA5;  // what GetSysColor gives before any SetSysColor  // the wallpaper calls fail (after being recorded)
 
     ColorRef GetSysColor(std::int32_t element) override {
@@ -57,6 +58,15 @@ public:
     bool SetScreenSaveActive(bool active, std::uint32_t flags) override {
         screen_savers.push_back({active, flags});
         return true;
+    }
+    bool GetScreenSaveActive(bool& active) override {
+        if (!screen_savers.empty()) active = screen_savers.back().active;
+        else if (saver_active) active = *saver_active;
+        return saver_active.has_value();
+    }
+    bool GetScreenSaveSecure(bool& secure) override {
+        if (saver_secure) secure = *saver_secure;
+        return saver_secure.has_value();
     }
     std::uint32_t GetWindowsDir(char* buffer, std::uint32_t size) override {
         if (windows_dir_raw) return Raw(*windows_dir_raw, buffer, size);

@@ -122,6 +122,44 @@ TEST_F(Form1Test, InitializeClearsStateAndSwitchesScreenSaverOff) {
     EXPECT_EQ(sys.screen_savers[0].flags, 0u);
 }
 
+TEST(Form1ScreenSaver, ASecureScreenSaverIsLeftAloneAnOtherIsBackAtExit) {
+    constexpr char kPolicy[] = "Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop";
+    struct Case {
+        const char* name;
+        std::optional<bool> active, secure;  // what Windows answers; nullopt: no answer
+        const char* secure_key;              // where "ScreenSaverIsSecure" = "1" is, if anywhere
+        bool logoff;
+        std::vector<bool> want;  // the switches made, start to end
+    } cases[] = {
+        {"not secure, exit", true, false, nullptr, false, {false, true}},
+        {"not secure, logoff", true, false, nullptr, true, {false, true}},
+        {"secure", true, true, nullptr, false, {}},
+        {"secure by policy", true, false, kPolicy, false, {}},
+        {"secure, Windows too old to say", true, std::nullopt, "Control Panel\\Desktop", false, {}},
+        {"already off", false, false, nullptr, false, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto rig = std::make_unique<ShellRig>();
+        ShellRig& r = *rig;
+        AddUserDesktop(r);
+        r.sys.saver_active = c.active;
+        r.sys.saver_secure = c.secure;
+        if (c.secure_key) r.reg.PutString(kHkeyCurrentUser, c.secure_key, "ScreenSaverIsSecure", "1");
+        ASSERT_TRUE(r.form.Form_Initialize());
+        r.form.Form_Load(kSelf);
+        if (c.logoff) r.form.Form_EndSession();
+        r.form.Form_QueryUnload();
+        r.form.Form_Unload();
+        std::vector<bool> made;
+        for (const auto& s : r.sys.screen_savers) {
+            made.push_back(s.active);
+            EXPECT_EQ(s.flags, 0u);  // this logon only
+        }
+        EXPECT_EQ(made, c.want);
+    }
+}
+
 TEST_F(Form1Test, InitializeAppliesALeftoverJournalUnlessAnotherInstanceRuns) {
     {
         // An earlier run cleared the wallpaper for a film and died.
