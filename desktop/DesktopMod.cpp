@@ -15,4 +15,20 @@ void DesktopMod::SetScreenSaverActive(bool active) {
     system_.SetScreenSaveActive(active, 0);
 }
 
+void DesktopMod::SuspendScreenSaver(bool lockedByPolicy) {
+    bool secure = false;
+    if (lockedByPolicy || (system_.GetScreenSaveSecure(secure) && secure)) return;
+    bool active = true;
+    // Already off, there is nothing to give back; unknown, it is taken as on.
+    if (system_.GetScreenSaveActive(active) && !active) return;
+    SetScreenSaverActive(false);
+    suspended_ = true;
+}
+
+void DesktopMod::RestoreScreenSaver() {
+    if (!suspended_) return;
+    SetScreenSaverActive(true);
+    suspended_ = false;
+}
+
 }  // namespace mevra

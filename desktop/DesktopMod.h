@@ -14,9 +14,15 @@ public:
     explicit DesktopMod(SystemSettings& system);
     void SetDesktopHidden(Hwnd window, bool hide);
     void SetScreenSaverActive(bool active);
+    // Start-up: the screen saver off for this logon, unless it locks the computer
+    // (lockedByPolicy, or the user's own setting): switching it off would defeat the lock.
+    void SuspendScreenSaver(bool lockedByPolicy);
+    // Exit and logoff: the user's setting again, once, if the start-up changed it.
+    void RestoreScreenSaver();
 
 private:
     SystemSettings& system_;
+    bool suspended_ = false;
 };
 
 }  // namespace mevra

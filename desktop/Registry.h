@@ -55,6 +55,13 @@ public:
     // RegSetValueExA(key, name, 0, type, data, size).
     virtual std::int32_t SetValue(Key key, const std::string& name, std::uint32_t type,
                                   const std::uint8_t* data, std::uint32_t size) = 0;
+    // RegQueryValueExW and RegSetValueExW: the same, for values whose text must
+    // not pass through the code page. The name is ASCII; text data is UTF-16LE,
+    // sizes in bytes, as Windows stores it.
+    virtual std::int32_t QueryValueWide(Key key, const std::string& name, std::uint32_t& type,
+                                        std::uint8_t* data, std::uint32_t& size) = 0;
+    virtual std::int32_t SetValueWide(Key key, const std::string& name, std::uint32_t type,
+                                      const std::uint8_t* data, std::uint32_t size) = 0;
     // RegDeleteValueA(key, name).
     virtual std::int32_t DeleteValue(Key key, const std::string& name) = 0;
     // RegQueryInfoKeyA(key, ...): how many subkeys and values the key holds.

@@ -1,5 +1,6 @@
 #include "desktop/RegistryMod.h"
 
+#include <algorithm>
 #include <array>
 #include <initializer_list>
 #include <limits>
@@ -73,22 +74,51 @@ void RegistryMod::ManageWallpaper(std::int32_t action) {
         // Saving over a cleared desktop would lose the user's wallpaper.
         if (!WallpaperCleared) {
             SaveWallpaper();
-            if (!journal_.Write(savedRecord_))
-                system_.DebugOutput("Mevra: wallpaper journal could not be written");
+            if (!journal_.Write(savedRecord_)) {
+                // Without a journal a crash would lose the wallpaper for good: the
+                // film plays over it instead.
+                saved_ = false;
+                if (!journalWarned_)
+                    system_.DebugOutput("Mevra: wallpaper journal could not be written; "
+                                        "the wallpaper stays and the film plays over it");
+                journalWarned_ = true;
+                return;
+            }
         }
         ClearWallpaper();
     } else if (action == kWallpaperRestore && saved_) {
-        RestoreWallpaper();
+        if (!RestoreWallpaper()) {
+            // Still cleared, still journalled: the next Stop or start tries again.
+            system_.DebugOutput("Mevra: wallpaper not restored; its journal is kept");
+            return;
+        }
         journal_.Remove();
+        // Given back once: until the next clear there is nothing of the user's to restore.
+        saved_ = false;
+        WallpaperCleared = false;
     }
+}
+
+bool RegistryMod::WallpaperIsBlank() {
+    RegistryKey key = OpenToRead(registry_, kHkeyCurrentUser, kDesktopKeyRead);
+    if (!key) return true;
+    const WideText now = WideTextOf(ReadSavedValue(registry_, key.get(), kWallpaper, true));
+    // The clear writes a blank and Windows may store it as an empty text.
+    return std::all_of(now.begin(), now.end(), [](char16_t c) { return c == u' '; });
 }
 
 void RegistryMod::ApplyLeftoverJournal() {
     WallpaperRecord record;
     const JournalState state = journal_.Read(record);
     if (state == JournalState::None) return;
-    if (state == JournalState::Complete) {
-        RestoreExactly(record, TextOf(record.wallpaper));
+    if (state == JournalState::Complete && !WallpaperIsBlank()) {
+        system_.DebugOutput("Mevra: wallpaper journal dropped, the user has chosen another wallpaper");
+    } else if (state == JournalState::Complete) {
+        if (record.colour) system_.SetSysColor(kColorBackground, *record.colour);
+        if (!RestoreExactly(record, WideTextOf(record.wallpaper))) {
+            system_.DebugOutput("Mevra: wallpaper journal not applied; kept for the next start");
+            return;
+        }
         system_.DebugOutput("Mevra: wallpaper journal applied");
     } else {
         system_.DebugOutput("Mevra: wallpaper journal unreadable, removed unapplied");
@@ -97,17 +127,21 @@ void RegistryMod::ApplyLeftoverJournal() {
 }
 
 void RegistryMod::SaveWallpaper() {
-    savedWallpaper_ = GetRegValue(kHkeyCurrentUser, kDesktopKeyRead, kWallpaper);
     savedStyle_ = GetRegValue(kHkeyCurrentUser, kDesktopKeyRead, kWallpaperStyle);
     savedTile_ = GetRegValue(kHkeyCurrentUser, kDesktopKeyRead, kTileWallpaper);
-    savedFallback_ = GetRegValue(kHkeyCurrentUser, kDesktopKeyRead, kOriginalWallpaper);
-    if (savedWallpaper_.empty()) savedWallpaper_ = savedFallback_;
     RegistryKey key = OpenToRead(registry_, kHkeyCurrentUser, kDesktopKeyRead);
     savedRecord_ = WallpaperRecord();
+    // The clear paints the desktop the film's colour: a plain-colour desktop needs its own back.
+    savedRecord_.colour = system_.GetSysColor(kColorBackground);
+    savedPath_.clear();
     if (key) {
-        savedRecord_.wallpaper = ReadSavedValue(registry_, key.get(), kWallpaper);
-        savedRecord_.tile = ReadSavedValue(registry_, key.get(), kTileWallpaper);
-        savedRecord_.style = ReadSavedValue(registry_, key.get(), kWallpaperStyle);
+        // Wide: a path outside the code page would come back as '?' and be lost.
+        savedRecord_.wallpaper = ReadSavedValue(registry_, key.get(), kWallpaper, true);
+        savedRecord_.tile = ReadSavedValue(registry_, key.get(), kTileWallpaper, true);
+        savedRecord_.style = ReadSavedValue(registry_, key.get(), kWallpaperStyle, true);
+        savedPath_ = WideTextOf(savedRecord_.wallpaper);
+        if (savedPath_.empty())
+            savedPath_ = WideTextOf(ReadSavedValue(registry_, key.get(), kOriginalWallpaper, true));
     }
     saved_ = true;
 }
@@ -120,6 +154,11 @@ void RegistryMod::ClearWallpaper() {
 }
 
 void RegistryMod::ApplyWallpaper(std::int16_t style, const std::string& path) {
+    WriteStyle(style);
+    system_.SetDeskWallpaper(path, kWallpaperFlags);
+}
+
+void RegistryMod::WriteStyle(std::int16_t style) {
     const char* tile = nullptr;
     const char* fit = nullptr;
     switch (style) {
@@ -132,57 +171,79 @@ void RegistryMod::ApplyWallpaper(std::int16_t style, const std::string& path) {
         SetRegString(kHkeyCurrentUser, kDesktopKeyWrite, kTileWallpaper, tile);
         SetRegString(kHkeyCurrentUser, kDesktopKeyWrite, kWallpaperStyle, fit);
     }
-    system_.SetDeskWallpaper(path, kWallpaperFlags);
 }
 
-void RegistryMod::RestoreWallpaper() {
+bool RegistryMod::RestoreWallpaper() {
     // Nothing saved means nothing to bring back; clearing here would wipe the
     // user's wallpaper.
-    if (!saved_) return;
+    if (!saved_) return true;
 
     // An absent value, or a tiled wallpaper without a style, cannot be written
     // back as text without changing what the user sees: put back what was stored.
     const WallpaperRecord& r = savedRecord_;
+    if (r.colour) system_.SetSysColor(kColorBackground, *r.colour);
     const bool tiled_no_style = savedStyle_.empty() && savedTile_ == "1";
     if (!r.wallpaper.present || !r.tile.present || !r.style.present || tiled_no_style) {
-        RestoreExactly(r, r.wallpaper.present ? savedWallpaper_ : std::string());
-        return;
+        return RestoreExactly(r, r.wallpaper.present ? savedPath_ : WideText());
     }
     const bool style_is_number = IsNumberText(savedStyle_);
     const auto style = ToInt16Rounded(style_is_number ? savedStyle_ : std::string("2"));
     if (!style) {
         // Too large for a style: leave tile and style alone.
-        system_.SetDeskWallpaper(savedWallpaper_, kWallpaperFlags);
-        return;
+        return system_.SetDeskWallpaperWide(savedPath_, kWallpaperFlags);
     }
     if (style_is_number && IsNumberText(savedTile_)) {
         // Put back exactly what was there, so tiled stays tiled.
         SetRegString(kHkeyCurrentUser, kDesktopKeyWrite, kTileWallpaper, savedTile_);
         SetRegString(kHkeyCurrentUser, kDesktopKeyWrite, kWallpaperStyle, savedStyle_);
-        system_.SetDeskWallpaper(savedWallpaper_, kWallpaperFlags);
-        return;
+        return system_.SetDeskWallpaperWide(savedPath_, kWallpaperFlags);
     }
-    ApplyWallpaper(*style, savedWallpaper_);
+    WriteStyle(*style);
+    return system_.SetDeskWallpaperWide(savedPath_, kWallpaperFlags);
 }
 
-void RegistryMod::RestoreExactly(const WallpaperRecord& record, const std::string& path) {
+bool RegistryMod::RestoreExactly(const WallpaperRecord& record, const WideText& path) {
     // Windows reads tile and style when the wallpaper is applied, and writes the
     // path itself: so tile and style first, the path's own bytes last.
-    PutBack(kTileWallpaper, record.tile);
-    PutBack(kWallpaperStyle, record.style);
-    system_.SetDeskWallpaper(path, kWallpaperFlags);
-    PutBack(kWallpaper, record.wallpaper);
+    PutBack(kTileWallpaper, record.tile, record.wide);
+    PutBack(kWallpaperStyle, record.style, record.wide);
+    const bool shown = record.wide
+                           ? system_.SetDeskWallpaperWide(path, kWallpaperFlags)
+                           // an older version's journal: its bytes are in the code page
+                           : system_.SetDeskWallpaper(TextOf(record.wallpaper), kWallpaperFlags);
+    PutBack(kWallpaper, record.wallpaper, record.wide);
+    return shown;
 }
 
-void RegistryMod::PutBack(const char* name, const SavedValue& value) {
+void RegistryMod::PutBack(const char* name, const SavedValue& value, bool wide) {
     RegistryKey key = OpenToWrite(registry_, kHkeyCurrentUser, kDesktopKeyWrite, value.present);
     if (!key) return;
     if (!value.present) {
         registry_.DeleteValue(key.get(), name);
         return;
     }
-    registry_.SetValue(key.get(), name, value.type, value.data.data(),
-                       static_cast<std::uint32_t>(value.data.size()));
+    const auto size = static_cast<std::uint32_t>(value.data.size());
+    if (wide)
+        registry_.SetValueWide(key.get(), name, value.type, value.data.data(), size);
+    else
+        registry_.SetValue(key.get(), name, value.type, value.data.data(), size);
+}
+
+bool RegistryMod::ScreenSaverLocks() {
+    static const char* const keys[] = {
+        "Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop", kDesktopKeyWrite};
+    for (const char* path : keys) {
+        Registry::Key raw = 0;
+        if (registry_.OpenKey(kHkeyCurrentUser, path, kKeyRead, raw) != kErrorSuccess || raw == 0)
+            continue;
+        RegistryKey key(registry_, raw);
+        const SavedValue value = ReadSavedValue(registry_, key.get(), "ScreenSaverIsSecure");
+        if (value.type == kRegDword && value.data.size() == 4 && value.data[0] == 1 &&
+            value.data[1] == 0 && value.data[2] == 0 && value.data[3] == 0)
+            return true;
+        if (TextOf(value) == "1") return true;
+    }
+    return false;
 }
 
 void RegistryMod::ReadArrowState() {

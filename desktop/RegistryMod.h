@@ -57,10 +57,13 @@ public:
                       const std::string& value);
 
     // Wallpaper: action is a WallpaperAction. Save (into memory and the journal),
-    // then clear; restore, then remove the journal. Other values do nothing.
+    // then clear, unless the journal cannot be written; restore, then remove the
+    // journal and forget the save, unless Windows refused the picture. Other
+    // values do nothing.
     void ManageWallpaper(std::int32_t action);
     // At start-up: a journal left by a run that ended without restoring is put
-    // back exactly and removed; an unreadable one is only removed.
+    // back exactly and removed while the wallpaper is still the blank it left;
+    // it is only removed when the user has set another since, or it is unreadable.
     void ApplyLeftoverJournal();
     void SaveWallpaper();
     void ClearWallpaper();
@@ -68,6 +71,11 @@ public:
     // other), then makes path the wallpaper.
     void ApplyWallpaper(std::int16_t style, const std::string& path);
     bool WallpaperCleared = false;
+
+    // "ScreenSaverIsSecure" is "1" (or 1) in the user's desktop settings or their
+    // policy: the screen saver locks the computer. Read-only opens: policy keys
+    // refuse users anything more.
+    bool ScreenSaverLocks();
 
     // Shortcut arrow and start-up entry. ApplyArrowState writes ArrowHidden and
     // then reads it back, so afterwards ArrowHidden is what Windows holds.
@@ -83,11 +91,15 @@ public:
     std::string StartupCommand();
 
 private:
-    void RestoreWallpaper();
+    // False when Windows refused the picture.
+    bool RestoreWallpaper();
     // Puts the recorded values back as they were stored, deleting the absent ones,
-    // and shows path.
-    void RestoreExactly(const WallpaperRecord& record, const std::string& path);
-    void PutBack(const char* name, const SavedValue& value);
+    // and shows path; false when Windows refused it.
+    bool RestoreExactly(const WallpaperRecord& record, const WideText& path);
+    void PutBack(const char* name, const SavedValue& value, bool wide);
+    // The tile and style texts of ApplyWallpaper.
+    void WriteStyle(std::int16_t style);
+    bool WallpaperIsBlank();
     std::int32_t ApplyArrowTo(const char* classKey);
     // The change from the calls' result codes and whether reading back found it.
     static SettingChange Outcome(std::initializer_list<std::int32_t> results, bool readBack);
@@ -96,11 +108,11 @@ private:
     SystemSettings& system_;
     // The wallpaper as the last save found it.
     bool saved_ = false;
-    std::string savedWallpaper_;
+    WideText savedPath_;  // the picture to show again
     std::string savedStyle_;
     std::string savedTile_;
-    std::string savedFallback_;
     WallpaperRecord savedRecord_;
+    bool journalWarned_ = false;
     WallpaperJournal journal_{registry_};
 };
 

@@ -2,6 +2,7 @@
 
 #include <string>
 #include "base/Report.h"
+#include "base/WideText_win.h"
 
 namespace mevra {
 
@@ -90,6 +91,29 @@ std::int32_t Win32Registry::SetValue(Key key, const std::string& name, std::uint
     HKEY h = Find(key);
     if (h == nullptr) return ERROR_INVALID_HANDLE;
     return Checked("RegSetValueExA", name, RegSetValueExA(h, name.c_str(), 0, type, data, size));
+}
+
+std::int32_t Win32Registry::QueryValueWide(Key key, const std::string& name, std::uint32_t& type,
+                                           std::uint8_t* data, std::uint32_t& size) {
+    HKEY h = Find(key);
+    if (h == nullptr) return ERROR_INVALID_HANDLE;
+    const Wide wide_name = Terminated(Widen(name, CP_ACP));
+    DWORD t = 0;
+    DWORD sz = size;
+    const LONG rc = Checked("RegQueryValueExW", name,
+                            RegQueryValueExW(h, wide_name.data(), nullptr, &t, data, &sz));
+    type = t;
+    size = sz;
+    return rc;
+}
+
+std::int32_t Win32Registry::SetValueWide(Key key, const std::string& name, std::uint32_t type,
+                                         const std::uint8_t* data, std::uint32_t size) {
+    HKEY h = Find(key);
+    if (h == nullptr) return ERROR_INVALID_HANDLE;
+    const Wide wide_name = Terminated(Widen(name, CP_ACP));
+    return Checked("RegSetValueExW", name,
+                   RegSetValueExW(h, wide_name.data(), 0, type, data, size));
 }
 
 std::int32_t Win32Registry::DeleteValue(Key key, const std::string& name) {

@@ -17,6 +17,10 @@ public:
                             std::uint8_t* data, std::uint32_t& size) override;
     std::int32_t SetValue(Key key, const std::string& name, std::uint32_t type,
                           const std::uint8_t* data, std::uint32_t size) override;
+    std::int32_t QueryValueWide(Key key, const std::string& name, std::uint32_t& type,
+                                std::uint8_t* data, std::uint32_t& size) override;
+    std::int32_t SetValueWide(Key key, const std::string& name, std::uint32_t type,
+                              const std::uint8_t* data, std::uint32_t size) override;
     std::int32_t DeleteValue(Key key, const std::string& name) override;
     std::int32_t CountEntries(Key key, std::uint32_t& sub_keys, std::uint32_t& values) override;
     std::int32_t DeleteKey(std::uint32_t hive, const std::string& sub_key) override;

@@ -5,7 +5,9 @@
 namespace mevra {
 namespace {
 
-constexpr std::array<std::uint8_t, 5> kMagic = {'M', 'V', 'W', 'J', 1};
+constexpr std::array<std::uint8_t, 4> kMagic = {'M', 'V', 'W', 'J'};
+constexpr std::uint8_t kFormatAnsi = 1;
+constexpr std::uint8_t kFormatWide = 2;
 constexpr std::array<std::uint8_t, 4> kEndMarker = {'E', 'N', 'D', '.'};
 
 std::uint32_t Fnv1a(const std::uint8_t* data, std::size_t size) {
@@ -68,6 +70,7 @@ bool ReadEntry(Reader& in, SavedValue& value) {
 
 std::vector<std::uint8_t> EncodeJournal(const WallpaperRecord& record) {
     std::vector<std::uint8_t> out(kMagic.begin(), kMagic.end());
+    out.push_back(record.wide ? kFormatWide : kFormatAnsi);
     for (const SavedValue* v : {&record.wallpaper, &record.tile, &record.style}) {
         out.push_back(v->present ? 1 : 0);
         PutU32(out, v->present ? v->type : kRegNone);
@@ -75,6 +78,10 @@ std::vector<std::uint8_t> EncodeJournal(const WallpaperRecord& record) {
         const auto& data = v->present ? v->data : none;
         PutU32(out, static_cast<std::uint32_t>(data.size()));
         out.insert(out.end(), data.begin(), data.end());
+    }
+    if (record.wide) {
+        out.push_back(record.colour ? 1 : 0);
+        PutU32(out, record.colour.value_or(0));
     }
     PutU32(out, Fnv1a(out.data(), out.size()));
     out.insert(out.end(), kEndMarker.begin(), kEndMarker.end());
@@ -84,30 +91,53 @@ std::vector<std::uint8_t> EncodeJournal(const WallpaperRecord& record) {
 std::optional<WallpaperRecord> DecodeJournal(const std::vector<std::uint8_t>& bytes) {
     Reader in(bytes);
     WallpaperRecord record;
-    if (!in.Expect(kMagic)) return std::nullopt;
+    const std::uint8_t* format = nullptr;
+    if (!in.Expect(kMagic) || !in.Take(1, format)) return std::nullopt;
+    if (*format != kFormatAnsi && *format != kFormatWide) return std::nullopt;
+    record.wide = *format == kFormatWide;
     for (SavedValue* v : {&record.wallpaper, &record.tile, &record.style})
         if (!ReadEntry(in, *v)) return std::nullopt;
+    if (record.wide) {
+        const std::uint8_t* has = nullptr;
+        if (!in.Take(1, has) || *has > 1) return std::nullopt;
+        const std::uint32_t colour = in.U32();
+        if (*has == 1) record.colour = colour;
+    }
     const std::size_t checked = in.pos();
     if (in.U32() != Fnv1a(bytes.data(), checked) || !in.ok()) return std::nullopt;
     if (!in.Expect(kEndMarker) || in.pos() != bytes.size()) return std::nullopt;
     return record;
 }
 
-SavedValue ReadSavedValue(Registry& registry, Registry::Key key, const std::string& name) {
+SavedValue ReadSavedValue(Registry& registry, Registry::Key key, const std::string& name,
+                          bool wide) {
+    auto query = [&](std::uint32_t& type, std::uint8_t* data, std::uint32_t& size) {
+        return wide ? registry.QueryValueWide(key, name, type, data, size)
+                    : registry.QueryValue(key, name, type, data, size);
+    };
     SavedValue value;
     std::uint32_t type = kRegNone;
     std::uint32_t size = 0;
-    if (registry.QueryValue(key, name, type, nullptr, size) != kErrorSuccess ||
-        size > kJournalMaxBytes)
-        return value;
+    if (query(type, nullptr, size) != kErrorSuccess || size > kJournalMaxBytes) return value;
     std::vector<std::uint8_t> data(size);
     // The value may change between the two calls; a second miss counts as unreadable.
-    if (registry.QueryValue(key, name, type, data.data(), size) != kErrorSuccess) return value;
+    if (query(type, data.data(), size) != kErrorSuccess) return value;
     data.resize(size);
     value.present = true;
     value.type = type;
     value.data = std::move(data);
     return value;
+}
+
+WideText WideTextOf(const SavedValue& value) {
+    WideText text;
+    if (!value.present || (value.type != kRegSz && value.type != kRegExpandSz)) return text;
+    for (std::size_t i = 0; i + 1 < value.data.size(); i += 2) {
+        const auto unit = static_cast<char16_t>(value.data[i] | value.data[i + 1] << 8);
+        if (unit == 0) break;
+        text.push_back(unit);
+    }
+    return text;
 }
 
 bool WallpaperJournal::Write(const WallpaperRecord& record) {

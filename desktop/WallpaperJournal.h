@@ -5,20 +5,26 @@
 //
 // One REG_BINARY value, HKCU\Software\Mevra\WallpaperJournal, written in one
 // call and deleted in one call. Little-endian throughout:
-//   "MVWJ" 0x01                      magic and format version
+//   "MVWJ" 0x02                      magic and format version
 //   three entries, in the order Wallpaper, TileWallpaper, WallpaperStyle:
 //     present  1 byte: 0 the value was absent (type and size then 0), 1 present
 //     type     4 bytes: the value's registry type, as stored
-//     size     4 bytes, then size bytes of data, as stored (NULs included)
+//     size     4 bytes, then size bytes of data, as stored (NULs included),
+//              read with the wide calls: text is UTF-16LE
+//   colour   1 byte: 1 when the desktop colour follows, 0 when not; then 4 bytes
+//            COLORREF (not in format 0x01)
 //   check    4 bytes: FNV-1a of every byte before it
 //   "END."                           end marker
 // Data that is cut short, runs on, or fails the check is unreadable: it is
-// thrown away and never applied in part.
+// thrown away and never applied in part. Format 0x01, left by older versions,
+// is the same with the values read through the code page; it is still applied,
+// with the ANSI calls, since its bytes are only right for those.
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 #include "desktop/Registry.h"
+#include "desktop/SystemSettings.h"
 
 namespace mevra {
 
@@ -39,16 +45,23 @@ struct SavedValue {
 
 struct WallpaperRecord {
     SavedValue wallpaper, tile, style;
+    bool wide = true;  // read with the wide calls (false only for an old journal)
+    std::optional<ColorRef> colour;  // COLOR_BACKGROUND
     bool operator==(const WallpaperRecord& o) const {
-        return wallpaper == o.wallpaper && tile == o.tile && style == o.style;
+        return wallpaper == o.wallpaper && tile == o.tile && style == o.style && wide == o.wide &&
+               colour == o.colour;
     }
 };
 
 std::vector<std::uint8_t> EncodeJournal(const WallpaperRecord& record);
 std::optional<WallpaperRecord> DecodeJournal(const std::vector<std::uint8_t>& bytes);
 
-// Reads a value as stored; absent when the key or value is missing or unreadable.
-SavedValue ReadSavedValue(Registry& registry, Registry::Key key, const std::string& name);
+// Reads a value as stored, through the wide call when wide; absent when the key
+// or value is missing or unreadable.
+SavedValue ReadSavedValue(Registry& registry, Registry::Key key, const std::string& name,
+                          bool wide = false);
+// A text value's UTF-16 text up to its first NUL; empty for other types.
+WideText WideTextOf(const SavedValue& value);
 
 enum class JournalState { None, Complete, Unreadable };
 

@@ -108,7 +108,8 @@ std::string KORVANECLASS::ErrorText(std::uint32_t code) {
 void KORVANECLASS::setCommand(int command, const std::string& drive, std::int32_t value) {
     // With the alias free this opens the CD drive under it; with a film
     // loaded it fails and changes nothing.
-    SendNoReply("open " + drive + " Type cdaudio alias " + alias_ + " wait shareable");
+    if (SendNoReply("open " + drive + " Type cdaudio alias " + alias_ + " wait shareable") == 0)
+        cdHoldsAlias_ = true;
     switch (command) {
         case kCmdStop: SendNoReply("stop " + alias_); break;
         case kCmdPlay: SendNoReply("play " + alias_); break;
@@ -118,7 +119,10 @@ void KORVANECLASS::setCommand(int command, const std::string& drive, std::int32_
             SendNoReply("play " + alias_ + " from " + Num(value));
             break;
         case kCmdSpeed: SendNoReply("set " + alias_ + " speed " + Num(value)); break;
-        case kCmdClose: SendNoReply("close " + alias_); break;
+        case kCmdClose:
+            SendNoReply("close " + alias_);
+            cdHoldsAlias_ = false;
+            break;
         case kCmdPause: SendNoReply("pause " + alias_ + " wait"); break;
         case kCmdResume: SendNoReply("resume " + alias_); break;
         default: break;
@@ -237,6 +241,10 @@ OpenResult KORVANECLASS::OpenMedia(Hwnd lngHWnd, const std::string& AliasName,
     if (named.size() > kOpenCommandField) return OpenResult{kOpenNotSent, kPathTooLongText};
     std::string command = named + " Style " + Num(kWsChild);
     command.resize(kOpenCommandField, ' ');  // pads with blanks or cuts, as the field does
+    // A CD device our own command opened would keep the alias, and the film's
+    // open would then fail as "alias in use".
+    if (cdHoldsAlias_) SendNoReply("close " + alias_);
+    cdHoldsAlias_ = false;
     OpenResult result;
     result.code = SendNoReply(command);
     // Leaves the device counting in milliseconds, which the seek after it needs.

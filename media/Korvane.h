@@ -83,6 +83,7 @@ private:
     std::string ErrorText(std::uint32_t code);
     std::uint32_t last_query_code_ = 0;  // the MCI result of the last Query
     bool abandoned_ = false;             // the last open was not sent, or closed again
+    bool cdHoldsAlias_ = false;          // our CD-audio open took the free alias
 
     MciApi& mci_;
     MediaSystemApi& system_;

@@ -40,7 +40,9 @@ bool Form1::Form_Initialize() {
     p_.registry.WallpaperCleared = false;
     // A run that died with the wallpaper cleared left its journal: mend that first.
     Attempt("apply a leftover wallpaper journal", [&] { p_.registry.ApplyLeftoverJournal(); });
-    p_.desktop.SetScreenSaverActive(false);
+    Attempt("switch the screen saver off", [&] {
+        p_.desktop.SuspendScreenSaver(p_.registry.ScreenSaverLocks());
+    });
     return true;
 }
 
@@ -87,11 +89,13 @@ void Form1::Form_Unload() {
         p_.tray.SetTrayIcon(p_.ui.TrayIcon(), kTrayTip, true);
     });
     Attempt("remove the hotkeys", [&] { p_.hotkeys.RemoveHotKeys(hwnd_); });
+    Attempt("give the screen saver back", [&] { p_.desktop.RestoreScreenSaver(); });
 }
 
 void Form1::Form_EndSession() {
     // Windows may end the process at any moment from here on: give the wallpaper back now.
     Attempt("session end: stop the film", [&] { StopFilm(); });
+    Attempt("session end: give the screen saver back", [&] { p_.desktop.RestoreScreenSaver(); });
     // Stopped for good: the unload that follows has nothing left to do.
     m_blnPlaying = false;
 }
@@ -99,14 +103,15 @@ void Form1::Form_EndSession() {
 // --- playback -------------------------------------------------------------
 
 void Form1::StopFilm() {
-    // m_blnPlaying stays set: stopping again later only repeats harmless commands.
     if (!m_blnPlaying) return;
+    // Stopped for good: a later Stop, Open or Exit must not put the old wallpaper
+    // back over one the user has chosen since.
+    m_blnPlaying = false;
     coverPaused_ = false;
     p_.media.setCommand(kCmdStop);
     p_.media.setCommand(kCmdClose);
     p_.layer.FilmClosed();
     p_.registry.ManageWallpaper(kWallpaperRestore);
-    p_.registry.WallpaperCleared = false;
     m_blnPaused = false;
     SetTimer(false);
 }
@@ -119,7 +124,6 @@ void Form1::mnuFName_Click() {
     if (m_blnPlaying) {
         StopFilm();
         m_blnPlaying = false;
-        p_.registry.WallpaperCleared = false;
     }
     p_.dialog.SetFilter(kMovieFilter);
     {
@@ -133,10 +137,10 @@ void Form1::mnuFName_Click() {
     if (m_blnPlaying) {
         StopFilm();
         m_blnPlaying = false;
-        p_.registry.WallpaperCleared = false;
     }
     // After a cancel this is the file accepted earlier, which then plays again.
     filmname = p_.dialog.LastOpenedFile();
+    m_blnPaused = false;  // the chosen film plays, never a resume
     if (!filmname.empty()) mnuPlay_Click();
 }
 
@@ -171,7 +175,6 @@ void Form1::mnuPlay_Click() {
         Attempt("Play: restore the wallpaper", [&] {
             if (p_.registry.WallpaperCleared) {
                 p_.registry.ManageWallpaper(kWallpaperRestore);
-                p_.registry.WallpaperCleared = false;
                 p_.ui.RepaintAll();
             }
         });
@@ -199,9 +202,10 @@ void Form1::ShowFilmBalloon(const std::string& rest) {
 }
 
 void Form1::mnuPause_Click() {
-    // Sent whatever the state, even with no film open.
+    // Sent whatever the state, even with no film open; but only a film can be
+    // paused, or the next Open would resume nothing instead of playing.
     p_.media.setCommand(kCmdPause);
-    m_blnPaused = true;
+    m_blnPaused = m_blnPlaying;
     coverPaused_ = false;
 }
 

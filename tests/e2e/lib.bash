@@ -39,6 +39,8 @@ reg_get() {  # reg_get 'HKCU\Control Panel\Desktop' Wallpaper -> the data, or no
     awk -v v="$2" '$1 == v { sub(/^[ \t]*[^ \t]+[ \t]+REG_[A-Z_]+[ \t]*/, ""); print; found=1 } END { exit !found }'
 }
 reg_set() { wrun reg add "$1" /v "$2" /d "$3" /f >/dev/null; }
+# A path as the wide calls take it: UTF-16LE, in hex (probe setwall).
+utf16_hex() { printf '%s' "$1" | iconv -f utf-8 -t utf-16le | od -An -tx1 | tr -d ' \n'; }
 reg_del() { wrun reg delete "$1" /v "$2" /f >/dev/null 2>&1 || true; }
 
 # Polls a command until it succeeds: wait_until SECONDS COMMAND...

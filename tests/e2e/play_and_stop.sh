@@ -1,7 +1,9 @@
 # The main use from end to end: Ctrl+O, a film chosen in the open dialog (whose DLL is
 # unloaded once it closes), the film on the desktop with the wallpaper gone, Ctrl+Right
-# moving it on, Ctrl+S bringing the user's tiled wallpaper back, and Exit from the tray
-# menu removing the icon.
+# moving it on, Ctrl+S bringing the user's tiled wallpaper and desktop colour back, and
+# Exit from the tray menu removing the icon and giving the screen saver back. Between the
+# two, another program's new wallpaper outlives a second Ctrl+S, a Pause with nothing
+# playing, and a cancelled Open, which plays the last film again.
 source "$(dirname "$0")/lib.bash"
 
 # The user's wallpaper: a 64-pixel tile, blue left half and sand right half. Tiled, the
@@ -14,7 +16,10 @@ reg_set "$desk" TileWallpaper 1
 reg_set "$desk" WallpaperStyle 0
 
 desktop_up
+user_desk=$(probe desk)   # "colour=RRGGBB saver=0|1", as any program sees them
 mevra_up
+case $user_desk in *saver=1) [ "$(probe desk)" = "${user_desk% *} saver=0" ] ||
+  fail "the screen saver is still on while Mevra runs: $(probe desk)" ;; esac
 [ "$(probe tray "$MEVRA_HWND")" = "tray=1" ] || fail "no tray icon after start"
 before=$(shot desktop-before)
 # The two halves of the tile show while the wallpaper is up.
@@ -64,6 +69,22 @@ sleep 1
 [ "$(reg_get "$desk" WallpaperStyle)" = 0 ] || fail "style not restored"
 after=$(shot desktop-after-stop)
 [ "$(pixel "$after" 400 400)" != "$(pixel "$after" 432 400)" ] || fail "the wallpaper is not shown after Stop"
+[ "$(probe desk | sed 's/ .*//')" = "${user_desk% *}" ] || fail "desktop colour after Stop: $(probe desk)"
+
+convert -size 64x64 xc:'#80c040' BMP3:"$E2E_TMP/wall2.bmp"
+wall2=$(winpath "$E2E_TMP/wall2.bmp")
+probe setwall "$(utf16_hex "$wall2")" >/dev/null
+opens=$(mci_count 'clip.avi type MPEGVideo')
+key ctrl+s
+key ctrl+space
+key ctrl+o
+wait_until 15 has_window_title 'OPEN MEDIA FILE' || fail "Ctrl+O did not open the dialog the second time"
+sleep 1
+key Escape
+# The hotkeys come in order: once the film opens again, Stop and Pause were handled.
+wait_until 20 eval '[ "$(mci_count "clip.avi type MPEGVideo")" -gt "$opens" ]' ||
+  fail "Pause with nothing playing, then Open: the film did not play: $(mci_log | tail -n 3)"
+[ "$(reg_get "$desk" Wallpaper | tr -d ' ')" = "" ] || fail "the film plays again over a wallpaper: $(reg_get "$desk" Wallpaper)"
 
 # Exit from the tray menu: its last item.
 read -r left top right bottom < <(tray_menu)
@@ -71,4 +92,6 @@ shot tray-menu >/dev/null
 click $((left + 60)) $((bottom - 14))
 wait_until 15 no_window_class MevraForm1 || fail "Exit did not end Mevra"
 [ "$(probe tray "$MEVRA_HWND")" = "tray=0" ] || fail "the tray icon is still there after Exit"
-note "ok: played, moved on, stopped with the wallpaper back, exited"
+[ "$(reg_get "$desk" Wallpaper)" = "$wall2" ] || fail "Exit did not leave the newer wallpaper: '$(reg_get "$desk" Wallpaper)'"
+[ "$(probe desk)" = "$user_desk" ] || fail "after Exit the desktop is '$(probe desk)', the user's was '$user_desk'"
+note "ok: played, moved on, stopped with the wallpaper back; a newer wallpaper outlived Stop, Pause and a cancelled Open; exited with the screen saver back"

@@ -3,8 +3,10 @@
 // without regard to case, a trailing backslash is ignored, a value that does
 // not fit the caller's buffer gives ERROR_MORE_DATA, and keys can be marked
 // read-only so an open for more than reading is refused, or virtualised so
-// writes succeed and land out of sight (a user's virtual store). Every call is
-// logged.
+// writes succeed and land out of sight (a user's virtual store). Text written
+// through the wide calls is kept as UTF-16 and read back through the ANSI ones
+// the way a US-English code page does: anything outside ASCII comes out as '?'.
+// Every call is logged.
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -21,6 +23,7 @@ public:
     struct Value {
         std::uint32_t type = kRegSz;
         std::vector<std::uint8_t> data;
+        bool wide = false;  // data is UTF-16LE text
     };
     struct Call {
         std::string op;  // "open", "create", "query", "set", "delete", "count", "delete key", "close"
@@ -29,6 +32,7 @@ public:
         std::uint32_t access = 0;
         std::uint32_t type = 0;
         std::vector<std::uint8_t> data;
+        bool wide = false;
     };
 
     // --- arranging the registry
@@ -43,6 +47,16 @@ public:
         std::vector<std::uint8_t> bytes(text.begin(), text.end());
         bytes.push_back(0);
         PutRaw(hive, path, name, type, std::move(bytes));
+    }
+    // A text as the wide calls store it: UTF-16LE with its NUL.
+    void PutWide(std::uint32_t hive, const std::string& path, const std::string& name,
+                 const std::u16string& text) {
+        std::vector<std::uint8_t> bytes;
+        for (char16_t c : text + u'\0') {
+            bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
+            bytes.push_back(static_cast<std::uint8_t>(c >> 8));
+        }
+        keys_[Id(hive, path)][Lower(name)] = Value{kRegSz, std::move(bytes), true};
     }
     void MakeReadOnly(std::uint32_t hive, const std::string& path) { read_only_.insert(Id(hive, path)); }
     void Remove(std::uint32_t hive, const std::string& path) { keys_.erase(Id(hive, path)); }
@@ -59,10 +73,22 @@ public:
         auto v = k->second.find(Lower(name));
         return v == k->second.end() ? nullptr : &v->second;
     }
-    // The stored bytes as text, or "<missing>".
+    // The stored bytes as text, or "<missing>"; as the ANSI calls see them.
     std::string Bytes(std::uint32_t hive, const std::string& path, const std::string& name) const {
         const Value* v = Find(hive, path, name);
-        return v ? std::string(v->data.begin(), v->data.end()) : std::string("<missing>");
+        if (!v) return "<missing>";
+        const auto data = Narrow(*v);
+        return std::string(data.begin(), data.end());
+    }
+    // The stored text as the wide calls see it, or u"<missing>".
+    std::u16string WideBytes(std::uint32_t hive, const std::string& path, const std::string& name) const {
+        const Value* v = Find(hive, path, name);
+        if (!v) return u"<missing>";
+        const auto data = Widened(*v);
+        std::u16string out;
+        for (std::size_t i = 0; i + 1 < data.size(); i += 2)
+            out.push_back(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
+        return out;
     }
     std::size_t OpenKeyCount() const { return handles_.size(); }
     const std::vector<Call>& Calls() const { return calls_; }
@@ -99,32 +125,19 @@ public:
     }
     std::int32_t QueryValue(Key key, const std::string& name, std::uint32_t& type,
                             std::uint8_t* data, std::uint32_t& size) override {
-        calls_.push_back({"query", KeyOf(key), name});
-        auto h = handles_.find(key);
-        if (h == handles_.end()) return kErrorInvalidHandle;
-        const auto& values = keys_[h->second];
-        auto v = values.find(Lower(name));
-        if (v == values.end()) return kErrorFileNotFound;
-        type = v->second.type;
-        const auto needed = static_cast<std::uint32_t>(v->second.data.size());
-        if (data != nullptr && needed > size) {
-            size = needed;
-            return kErrorMoreData;
-        }
-        if (data != nullptr && needed != 0) std::memcpy(data, v->second.data.data(), needed);
-        size = needed;
-        return kErrorSuccess;
+        return Query(key, name, type, data, size, false);
     }
     std::int32_t SetValue(Key key, const std::string& name, std::uint32_t type,
                           const std::uint8_t* data, std::uint32_t size) override {
-        std::vector<std::uint8_t> bytes(data, data + size);
-        calls_.push_back({"set", KeyOf(key), name, 0, type, bytes});
-        auto h = handles_.find(key);
-        if (h == handles_.end()) return kErrorInvalidHandle;
-        if (fail_sets_) return kErrorAccessDenied;
-        if (virtual_.count(h->second)) return kErrorSuccess;
-        keys_[h->second][Lower(name)] = Value{type, std::move(bytes)};
-        return kErrorSuccess;
+        return Set(key, name, type, data, size, false);
+    }
+    std::int32_t QueryValueWide(Key key, const std::string& name, std::uint32_t& type,
+                                std::uint8_t* data, std::uint32_t& size) override {
+        return Query(key, name, type, data, size, true);
+    }
+    std::int32_t SetValueWide(Key key, const std::string& name, std::uint32_t type,
+                              const std::uint8_t* data, std::uint32_t size) override {
+        return Set(key, name, type, data, size, true);
     }
     std::int32_t DeleteValue(Key key, const std::string& name) override {
         calls_.push_back({"delete", KeyOf(key), name});
@@ -155,6 +168,55 @@ public:
     }
 
 private:
+    static bool IsText(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz; }
+    static std::vector<std::uint8_t> Narrow(const Value& v) {
+        if (!v.wide || !IsText(v.type)) return v.data;
+        std::vector<std::uint8_t> out;
+        for (std::size_t i = 0; i + 1 < v.data.size(); i += 2) {
+            const unsigned unit = v.data[i] | (v.data[i + 1] << 8);
+            out.push_back(unit < 0x80 ? static_cast<std::uint8_t>(unit) : std::uint8_t{'?'});
+        }
+        return out;
+    }
+    static std::vector<std::uint8_t> Widened(const Value& v) {
+        if (v.wide || !IsText(v.type)) return v.data;
+        std::vector<std::uint8_t> out;
+        for (std::uint8_t b : v.data) {
+            out.push_back(b);
+            out.push_back(0);
+        }
+        return out;
+    }
+    std::int32_t Query(Key key, const std::string& name, std::uint32_t& type, std::uint8_t* data,
+                       std::uint32_t& size, bool wide) {
+        calls_.push_back({"query", KeyOf(key), name, 0, 0, {}, wide});
+        auto h = handles_.find(key);
+        if (h == handles_.end()) return kErrorInvalidHandle;
+        const auto& values = keys_[h->second];
+        auto v = values.find(Lower(name));
+        if (v == values.end()) return kErrorFileNotFound;
+        type = v->second.type;
+        const std::vector<std::uint8_t> seen = wide ? Widened(v->second) : Narrow(v->second);
+        const auto needed = static_cast<std::uint32_t>(seen.size());
+        if (data != nullptr && needed > size) {
+            size = needed;
+            return kErrorMoreData;
+        }
+        if (data != nullptr && needed != 0) std::memcpy(data, seen.data(), needed);
+        size = needed;
+        return kErrorSuccess;
+    }
+    std::int32_t Set(Key key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
+                     std::uint32_t size, bool wide) {
+        std::vector<std::uint8_t> bytes(data, data + size);
+        calls_.push_back({"set", KeyOf(key), name, 0, type, bytes, wide});
+        auto h = handles_.find(key);
+        if (h == handles_.end()) return kErrorInvalidHandle;
+        if (fail_sets_) return kErrorAccessDenied;
+        if (virtual_.count(h->second)) return kErrorSuccess;
+        keys_[h->second][Lower(name)] = Value{type, std::move(bytes), wide};
+        return kErrorSuccess;
+    }
     static std::string Lower(std::string s) {
         std::transform(s.begin(), s.end(), s.begin(),
                        [](unsigned char c) { return static_cast<char>(std::tolower(c)); });

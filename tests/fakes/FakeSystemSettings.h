@@ -14,7 +14,8 @@ namespace mevra::fake {
 class FakeSystemSettings final : public SystemSettings {
 public:
     struct SysColor { std::int32_t element; ColorRef color; };
-    struct Wallpaper { std::string path; std::uint32_t flags; };
+    // path as ASCII ('?' for anything else); wide holds what the wide call was given.
+    struct Wallpaper { std::string path; std::uint32_t flags; WideText wide; };
     struct ScreenSaver { bool active; std::uint32_t flags; };
     struct Show { Hwnd window; std::int32_t command; };
 
@@ -31,18 +32,41 @@ public:
     std::optional<std::pair<std::string, std::uint32_t>> windows_dir_raw;
     std::optional<std::pair<std::string, std::uint32_t>> module_path_raw;
     std::vector<std::uint32_t> module_path_sizes;  // buffer sizes asked with
+    bool refuse_wallpapers = false;
+    std::optional<bool> saver_active = true, saver_secure = false;  // nullopt: no answer
+    ColorRef desktop_color = 0x3A6EA5;  // what GetSysColor gives before any SetSysColor  // the wallpaper calls fail (after being recorded)
 
+    ColorRef GetSysColor(std::int32_t element) override {
+        for (auto it = sys_colors.rbegin(); it != sys_colors.rend(); ++it)
+            if (it->element == element) return it->color;
+        return desktop_color;
+    }
     bool SetSysColor(std::int32_t element, ColorRef color) override {
         sys_colors.push_back({element, color});
         return true;
     }
     bool SetDeskWallpaper(const std::string& path, std::uint32_t flags) override {
-        wallpapers.push_back({path, flags});
-        return true;
+        wallpapers.push_back({path, flags, {}});
+        return !refuse_wallpapers;
+    }
+    bool SetDeskWallpaperWide(const WideText& path, std::uint32_t flags) override {
+        std::string narrow;
+        for (char16_t c : path) narrow.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+        wallpapers.push_back({narrow, flags, path});
+        return !refuse_wallpapers;
     }
     bool SetScreenSaveActive(bool active, std::uint32_t flags) override {
         screen_savers.push_back({active, flags});
         return true;
+    }
+    bool GetScreenSaveActive(bool& active) override {
+        if (!screen_savers.empty()) active = screen_savers.back().active;
+        else if (saver_active) active = *saver_active;
+        return saver_active.has_value();
+    }
+    bool GetScreenSaveSecure(bool& secure) override {
+        if (saver_secure) secure = *saver_secure;
+        return saver_secure.has_value();
     }
     std::uint32_t GetWindowsDir(char* buffer, std::uint32_t size) override {
         if (windows_dir_raw) return Raw(*windows_dir_raw, buffer, size);

@@ -226,6 +226,41 @@ TEST_F(MediaTest, PlayOpensPlacesSeeksAndPlays) {
     EXPECT_EQ(mci.log.at(4).command, "seek MYPLAYER to 0");
 }
 
+// A command sent with the alias free opens the CD drive under it; the film's open
+// must find the alias free again, or "alias in use" would pass for success.
+TEST_F(MediaTest, ACdDeviceOurCommandOpenedIsClosedBeforeTheFilmOpens) {
+    constexpr std::uint32_t kNoDrive = 275;  // MCIERR_INVALID_DEVICE_NAME
+    struct Case {
+        const char* name;
+        std::uint32_t cd_open_code;
+        int command;
+        bool closed_first;
+    } cases[] = {
+        {"pause, CD drive free", 0, kCmdPause, true},
+        {"pause, no CD drive", kNoDrive, kCmdPause, false},
+        {"close: the CD device went with it", 0, kCmdClose, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        mci.On(kCdOpen, "", c.cd_open_code);
+        sys.short_paths[kLongPath] = kShortPath;
+        player.SetFilename(kLongPath);
+        player.SethwndParent(kDesktop);
+        player.setCommand(c.command);
+        mci.Clear();
+        player.PlayMEDIAFILE();
+        const bool closed = mci.log.at(0).command == "close MYPLAYER";
+        EXPECT_EQ(closed, c.closed_first);
+        EXPECT_EQ(mci.log.at(closed ? 1 : 0).command, Padded(kOpenCommand));
+        // The film holds the alias now: the next command's CD open is no longer ours.
+        mci.On(kCdOpen, "", 289);  // MCIERR_DUPLICATE_ALIAS
+        player.setCommand(kCmdStop);
+        mci.Clear();
+        player.PlayMEDIAFILE();
+        EXPECT_EQ(mci.log.at(0).command, Padded(kOpenCommand));
+    }
+}
+
 // A film moved to a new desktop window: closed, opened there, and played on from
 // where it was ("play from": Wine's driver refuses a seek before the first play);
 // from the start when that position is refused; paused again when it was.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include "base/Report.h"
 #include "desktop/DesktopLayer.h"
 #include "desktop/DesktopMod.h"
@@ -119,6 +120,44 @@ TEST_F(Form1Test, InitializeClearsStateAndSwitchesScreenSaverOff) {
     ASSERT_EQ(sys.screen_savers.size(), 1u);
     EXPECT_FALSE(sys.screen_savers[0].active);
     EXPECT_EQ(sys.screen_savers[0].flags, 0u);
+}
+
+TEST(Form1ScreenSaver, ASecureScreenSaverIsLeftAloneAnOtherIsBackAtExit) {
+    constexpr char kPolicy[] = "Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop";
+    struct Case {
+        const char* name;
+        std::optional<bool> active, secure;  // what Windows answers; nullopt: no answer
+        const char* secure_key;              // where "ScreenSaverIsSecure" = "1" is, if anywhere
+        bool logoff;
+        std::vector<bool> want;  // the switches made, start to end
+    } cases[] = {
+        {"not secure, exit", true, false, nullptr, false, {false, true}},
+        {"not secure, logoff", true, false, nullptr, true, {false, true}},
+        {"secure", true, true, nullptr, false, {}},
+        {"secure by policy", true, false, kPolicy, false, {}},
+        {"secure, Windows too old to say", true, std::nullopt, "Control Panel\\Desktop", false, {}},
+        {"already off", false, false, nullptr, false, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto rig = std::make_unique<ShellRig>();
+        ShellRig& r = *rig;
+        AddUserDesktop(r);
+        r.sys.saver_active = c.active;
+        r.sys.saver_secure = c.secure;
+        if (c.secure_key) r.reg.PutString(kHkeyCurrentUser, c.secure_key, "ScreenSaverIsSecure", "1");
+        ASSERT_TRUE(r.form.Form_Initialize());
+        r.form.Form_Load(kSelf);
+        if (c.logoff) r.form.Form_EndSession();
+        r.form.Form_QueryUnload();
+        r.form.Form_Unload();
+        std::vector<bool> made;
+        for (const auto& s : r.sys.screen_savers) {
+            made.push_back(s.active);
+            EXPECT_EQ(s.flags, 0u);  // this logon only
+        }
+        EXPECT_EQ(made, c.want);
+    }
 }
 
 TEST_F(Form1Test, InitializeAppliesALeftoverJournalUnlessAnotherInstanceRuns) {
@@ -353,7 +392,7 @@ TEST_F(Form1Test, PauseStopPlayStartsFromTheBeginning) {
     form.mnuStop_Click();
     EXPECT_FALSE(form.m_blnPaused);
     EXPECT_FALSE(timer.on);
-    EXPECT_TRUE(form.m_blnPlaying);  // stays set after Stop
+    EXPECT_FALSE(form.m_blnPlaying);  // stopped for good
     j.clear();
     form.mnuPlay_Click();
     EXPECT_EQ(Only("media: "), (fake::Journal{"media: Filename C:\\Films\\clip.avi",
@@ -371,17 +410,36 @@ TEST_F(Form1Test, PauseThenPlayOnlyResumes) {
     EXPECT_FALSE(form.m_blnPaused);
 }
 
-TEST_F(Form1Test, PauseWhileNothingPlaysStillPausesThenNeedsTwoPlays) {
+TEST_F(Form1Test, PauseWhileNothingPlaysLeavesTheNextOpenOrPlayToPlay) {
+    struct Case {
+        const char* name;
+        bool played_before;  // a film was played and stopped first
+        bool open;           // Open chooses the film; else Play with the last one
+    } cases[] = {
+        {"nothing ever played, then Open", false, true},
+        {"after Stop, then Open", true, true},
+        {"after Stop, then Play", true, false},
+    };
     Start();
-    form.filmname = kFilm;
-    form.mnuPause_Click();
-    EXPECT_EQ(j, (fake::Journal{"media: setCommand 6"}));
-    EXPECT_TRUE(form.m_blnPaused);
-    j.clear();
-    form.mnuPlay_Click();
-    EXPECT_EQ(j, (fake::Journal{"media: setCommand 7"}));
-    form.mnuPlay_Click();
-    EXPECT_EQ(Count("media: PlayMEDIAFILE 0"), 1u);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.played_before) {
+            Open(std::string(kOther));
+            form.mnuStop_Click();
+        }
+        j.clear();
+        form.mnuPause_Click();
+        EXPECT_EQ(j, (fake::Journal{"media: setCommand 6"}));  // still sent
+        EXPECT_FALSE(form.m_blnPaused);
+        if (c.open)
+            Open(std::string(kFilm));
+        else
+            form.mnuPlay_Click();
+        EXPECT_EQ(Count("media: PlayMEDIAFILE 0"), 1u);
+        EXPECT_EQ(Count("media: setCommand 7"), 0u);
+        EXPECT_TRUE(form.m_blnPlaying);
+        form.mnuStop_Click();
+    }
 }
 
 TEST_F(Form1Test, StopWithoutAFilmDoesNothing) {
@@ -390,13 +448,88 @@ TEST_F(Form1Test, StopWithoutAFilmDoesNothing) {
     EXPECT_TRUE(j.empty());
 }
 
-TEST_F(Form1Test, SecondStopRepeatsTheHarmlessCommands) {
-    Start();
-    Open(std::string(kFilm));
-    form.mnuStop_Click();
-    form.mnuStop_Click();
-    EXPECT_EQ(Count("media: setCommand 5"), 2u);
-    EXPECT_EQ(Applied(), "C:\\pic.bmp");
+TEST(Form1Stop, AfterStopTheWallpaperTheUserSetSinceStays) {
+    // Ctrl+S is global: a Stop can come from any program's save.
+    struct Case {
+        const char* name;
+        std::function<void(ShellRig&)> then;
+        std::size_t stops;  // stop commands sent in all
+    } cases[] = {
+        {"stop again", [](ShellRig& r) { r.form.mnuStop_Click(); }, 1},
+        {"exit", [](ShellRig& r) { r.form.Form_QueryUnload(); r.form.Form_Unload(); }, 1},
+        {"logoff", [](ShellRig& r) { r.form.Form_EndSession(); r.form.Form_Unload(); }, 1},
+        // A cancelled dialog plays the last film again, over the new wallpaper.
+        {"open cancelled, then stop",
+         [](ShellRig& r) {
+             r.dialog.choices.push_back(std::nullopt);
+             r.form.mnuFName_Click();
+             r.form.mnuStop_Click();
+         },
+         2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto rig = std::make_unique<ShellRig>();
+        ShellRig& r = *rig;
+        AddUserDesktop(r);
+        ASSERT_TRUE(r.form.Form_Initialize());
+        r.form.Form_Load(kSelf);
+        r.dialog.choices.push_back(std::string(kFilm));
+        r.form.mnuFName_Click();
+        r.form.mnuStop_Click();
+        ASSERT_EQ(r.sys.wallpapers.back().path, "C:\\pic.bmp");
+        r.reg.PutString(kHkeyCurrentUser, "Control Panel\\Desktop", "Wallpaper", "C:\\new.bmp");
+        r.sys.wallpapers.clear();
+        c.then(r);
+        const std::string applied = r.sys.wallpapers.empty() ? "<none>" : r.sys.wallpapers.back().path;
+        EXPECT_EQ(applied, c.stops == 1 ? "<none>" : "C:\\new.bmp");
+        EXPECT_EQ(r.reg.Bytes(kHkeyCurrentUser, "Control Panel\\Desktop", "Wallpaper"),
+                  std::string("C:\\new.bmp") + '\0');
+        EXPECT_EQ(std::count(r.j.begin(), r.j.end(), "media: setCommand 5"), static_cast<long>(c.stops));
+    }
+}
+
+TEST(Form1Stop, AFailedRestoreOrAnUnwritableJournalLosesNothing) {
+    constexpr char kDesk[] = "Control Panel\\Desktop";
+    const std::string pic = std::string("C:\\pic.bmp") + '\0';
+    struct Case {
+        const char* name;
+        bool refuse_at_stop, journal_locked;
+        std::string wallpaper_while_playing;
+        bool journal_after_stop;  // and still counted as cleared, so no new save
+        std::size_t debug_lines;  // about the journal, over two plays
+    } cases[] = {
+        {"restore refused", true, false, " ", true, 1},
+        {"journal unwritable", false, true, pic, false, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto rig = std::make_unique<ShellRig>();
+        ShellRig& r = *rig;
+        AddUserDesktop(r);
+        if (c.journal_locked) r.reg.MakeReadOnly(kHkeyCurrentUser, kJournalKey);
+        ASSERT_TRUE(r.form.Form_Initialize());
+        r.form.Form_Load(kSelf);
+        r.dialog.choices.push_back(std::string(kFilm));
+        r.form.mnuFName_Click();
+        EXPECT_EQ(r.reg.Bytes(kHkeyCurrentUser, kDesk, "Wallpaper"), c.wallpaper_while_playing);
+        EXPECT_TRUE(r.form.m_blnPlaying);  // the film plays either way
+        r.sys.refuse_wallpapers = c.refuse_at_stop;
+        r.form.mnuStop_Click();
+        EXPECT_EQ(r.registry.WallpaperCleared, c.journal_after_stop);
+        EXPECT_EQ(r.reg.Find(kHkeyCurrentUser, kJournalKey, kJournalValue) != nullptr,
+                  c.journal_after_stop);
+
+        // Play again, then Stop with Windows willing: the first save is what comes back.
+        r.sys.refuse_wallpapers = false;
+        r.form.mnuPlay_Click();
+        r.form.mnuStop_Click();
+        EXPECT_EQ(r.reg.Bytes(kHkeyCurrentUser, kDesk, "Wallpaper"), pic);
+        EXPECT_EQ(r.reg.Find(kHkeyCurrentUser, kJournalKey, kJournalValue), nullptr);
+        std::size_t lines = 0;
+        for (const auto& line : r.sys.debug_lines) lines += line.find("journal") != std::string::npos;
+        EXPECT_EQ(lines, c.debug_lines);
+    }
 }
 
 TEST_F(Form1Test, EndOfFilmWithLoopRestartsAndShowsTheBalloonEachTime) {

@@ -2,6 +2,8 @@
 // restore, and at start-up applied exactly when complete, thrown away when not.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,6 +25,16 @@ std::string Sz(const std::string& text) { return text + '\0'; }
 
 SavedValue Text(const std::string& text) {
     return SavedValue{true, kRegSz, std::vector<std::uint8_t>(text.begin(), text.end())};
+}
+
+// Text as the wide calls read it: UTF-16LE with its NUL.
+SavedValue WideSz(const std::u16string& text) {
+    SavedValue v{true, kRegSz, {}};
+    for (char16_t c : text + u'\0') {
+        v.data.push_back(static_cast<std::uint8_t>(c & 0xFF));
+        v.data.push_back(static_cast<std::uint8_t>(c >> 8));
+    }
+    return v;
 }
 
 struct Journal : ::testing::Test {
@@ -69,8 +81,8 @@ TEST_F(Journal, WrittenOnceAtClearAndRemovedOnceAtRestore) {
     EXPECT_EQ(writes[0].type, kRegBinary);
     const auto recorded = DecodeJournal(writes[0].data);
     ASSERT_TRUE(recorded);
-    EXPECT_EQ(recorded->wallpaper, Text(Sz("C:\\w.bmp")));
-    EXPECT_EQ(recorded->tile, Text(Sz("1")));
+    EXPECT_EQ(recorded->wallpaper, WideSz(u"C:\\w.bmp"));
+    EXPECT_EQ(recorded->tile, WideSz(u"1"));
     EXPECT_FALSE(recorded->style.present);
 
     // Play again while cleared: the journal stays as the user's values wrote it.
@@ -177,4 +189,86 @@ TEST_F(Journal, EveryCutOfTheDataIsRefused) {
     EXPECT_EQ(*DecodeJournal(whole), record);
     for (std::size_t n = 0; n < whole.size(); ++n)
         EXPECT_FALSE(DecodeJournal(std::vector<std::uint8_t>(whole.begin(), whole.begin() + n))) << n;
+}
+
+TEST_F(Journal, WidePathsAndTheColourComeBackWholeAndOldJournalsStillApply) {
+    const std::u16string path = u"C:\\Users\\\u0410\u043d\u043d\u0430\\\u58c1\u7d19.bmp";
+    WallpaperRecord old;  // as an older version wrote it: through the code page
+    old.wide = false;
+    old.wallpaper = Text(Sz("C:\\old.bmp"));
+    old.tile = Text(Sz("1"));
+    struct Case {
+        const char* how;
+        std::function<void(Journal&)> run;
+        std::u16string want_value;  // "Wallpaper" as the wide calls read it afterwards
+        std::string want_shown;     // as the fake's ASCII view of the path shown
+    } cases[] = {
+        {"stop", [](Journal& t) {
+             RegistryMod mod(t.reg, t.sys);
+             mod.ManageWallpaper(0);
+             mod.ManageWallpaper(2);
+         }, path + u'\0', "C:\\Users\\????\\??.bmp"},
+        {"killed, then restarted", [](Journal& t) {
+             t.Crash();
+             RegistryMod(t.reg, t.sys).ApplyLeftoverJournal();
+         }, path + u'\0', "C:\\Users\\????\\??.bmp"},
+        {"old journal at start-up", [&old](Journal& t) {
+             t.reg.PutRaw(kHkcu, kJournalKey, kJournalValue, kRegBinary, EncodeJournal(old));
+             t.reg.PutString(kHkcu, kDesk, "Wallpaper", "");
+             RegistryMod(t.reg, t.sys).ApplyLeftoverJournal();
+         }, std::u16string(u"C:\\old.bmp") + u'\0', "C:\\old.bmp"},
+        {"journal of a later format", [&old](Journal& t) {
+             auto bytes = EncodeJournal(old);
+             bytes[4] = 9;
+             t.reg.PutRaw(kHkcu, kJournalKey, kJournalValue, kRegBinary, bytes);
+             t.reg.PutString(kHkcu, kDesk, "Wallpaper", "");
+             RegistryMod(t.reg, t.sys).ApplyLeftoverJournal();
+         }, std::u16string(1, u'\0'), "<none>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        reg = fake::FakeRegistry();
+        sys = fake::FakeSystemSettings();
+        reg.PutWide(kHkcu, kDesk, "Wallpaper", path);
+        sys.desktop_color = 0x00C08040;
+        c.run(*this);
+        EXPECT_EQ(sys.GetSysColor(kColorBackground), 0x00C08040u);  // the user's, not the film's
+        sys.wallpapers.erase(sys.wallpapers.begin(),
+                             std::find_if(sys.wallpapers.begin(), sys.wallpapers.end(),
+                                          [](const auto& w) { return !w.path.empty(); }));
+        EXPECT_EQ(reg.WideBytes(kHkcu, kDesk, "Wallpaper"), c.want_value);
+        EXPECT_EQ(sys.wallpapers.empty() ? "<none>" : sys.wallpapers.back().path, c.want_shown);
+        if (c.want_value == path + u'\0') {
+            EXPECT_EQ(sys.wallpapers.back().wide, WideText(path.begin(), path.end()));
+        }
+        EXPECT_FALSE(JournalThere());
+    }
+}
+
+TEST_F(Journal, StartUpAppliesItOnlyOverTheBlankItLeft) {
+    struct Case {
+        const char* wallpaper_now;  // nullptr: no journal was left
+        std::string want;
+        bool applied;
+    } cases[] = {
+        {" ", Sz("C:\\w.bmp"), true},
+        {"", Sz("C:\\w.bmp"), true},
+        {"C:\\new.bmp", Sz("C:\\new.bmp"), false},
+        {nullptr, Sz("C:\\w.bmp"), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.wallpaper_now ? c.wallpaper_now : "<no journal>");
+        reg = fake::FakeRegistry();
+        sys = fake::FakeSystemSettings();
+        User("C:\\w.bmp", "0", "2");
+        if (c.wallpaper_now) {
+            Crash();
+            reg.PutString(kHkcu, kDesk, "Wallpaper", c.wallpaper_now);
+        }
+        sys.wallpapers.clear();
+        RegistryMod(reg, sys).ApplyLeftoverJournal();
+        EXPECT_EQ(Desk("Wallpaper"), c.want);
+        EXPECT_EQ(sys.wallpapers.size(), c.applied ? 1u : 0u);
+        EXPECT_FALSE(JournalThere());
+    }
 }

@@ -22,6 +22,12 @@
 //   probe.exe menus                open popup menus (class #32768), top-most first
 //   probe.exe regraw KEY NAME...   values under HKCU\KEY exactly as stored, one line:
 //                                  "NAME=TYPE:HEX|..." or "NAME=absent"
+//   probe.exe regwide KEY NAME...  the same, read through the wide call (text as UTF-16LE)
+//   probe.exe setwall HEX          makes the UTF-16LE path given in hex the wallpaper, as
+//                                  the Settings app does (SystemParametersInfoW, saved, broadcast)
+//   probe.exe desk                 "colour=RRGGBB saver=0|1": the desktop colour and whether
+//                                  the screen saver is on, as this process sees them
+//   probe.exe setcolour RRGGBB     makes that the desktop colour (SetSysColors)
 //   probe.exe answer HWND          milliseconds the window takes to answer a WM_NULL
 //                                  ("answer=N", or "answer=none" after 5 s)
 //   probe.exe lock PATH SECONDS    holds the file open, shared with no one, for a while
@@ -448,14 +454,17 @@ int Standin(int argc, char** argv) {
     return await ? AwaitFilm(static_cast<DWORD>(Number(argv[argc - 1]))) : 0;
 }
 
-int RegRaw(const char* key, int count, char** names) {
+int RegRaw(const char* key, int count, char** names, bool wide) {
     HKEY h = nullptr;
     const bool open = RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &h) == ERROR_SUCCESS;
     for (int i = 0; i < count; ++i) {
         std::vector<BYTE> data(65536);
         DWORD type = 0, size = static_cast<DWORD>(data.size());
         std::printf("%s%s=", i ? "|" : "", names[i]);
-        if (!open || RegQueryValueExA(h, names[i], nullptr, &type, data.data(), &size) != ERROR_SUCCESS) {
+        std::vector<WCHAR> name(names[i], names[i] + std::strlen(names[i]) + 1);  // ASCII names
+        const LONG rc = wide ? RegQueryValueExW(h, name.data(), nullptr, &type, data.data(), &size)
+                             : RegQueryValueExA(h, names[i], nullptr, &type, data.data(), &size);
+        if (!open || rc != ERROR_SUCCESS) {
             std::printf("absent");
             continue;
         }
@@ -465,6 +474,34 @@ int RegRaw(const char* key, int count, char** names) {
     std::printf("\n");
     if (open) RegCloseKey(h);
     return 0;
+}
+
+int SetWall(const char* hex) {
+    std::vector<WCHAR> path;
+    for (std::size_t i = 0; hex[i] && hex[i + 1] && hex[i + 2] && hex[i + 3]; i += 4) {
+        char unit[5] = {hex[i + 2], hex[i + 3], hex[i], hex[i + 1], 0};  // little-endian bytes
+        path.push_back(static_cast<WCHAR>(std::strtoul(unit, nullptr, 16)));
+    }
+    path.push_back(0);
+    const BOOL ok = SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, path.data(),
+                                          SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
+    std::printf("setwall=%d\n", ok ? 1 : 0);
+    return ok ? 0 : 1;
+}
+
+int Desk() {
+    const COLORREF c = GetSysColor(COLOR_BACKGROUND);
+    BOOL saver = FALSE;
+    SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &saver, 0);
+    std::printf("colour=%02x%02x%02x saver=%d\n", GetRValue(c), GetGValue(c), GetBValue(c), saver ? 1 : 0);
+    return 0;
+}
+
+int SetColour(const char* rrggbb) {
+    const unsigned long v = std::strtoul(rrggbb, nullptr, 16);
+    const INT element = COLOR_BACKGROUND;
+    const COLORREF colour = RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+    return SetSysColors(1, &element, &colour) ? 0 : 1;
 }
 
 int Answer(HWND h) {
@@ -567,7 +604,11 @@ int main(int argc, char** argv) {
     if (!std::strcmp(cmd, "hold") && argc > 4)
         return Hold(static_cast<UINT>(Number(argv[2])), static_cast<UINT>(Number(argv[3])),
                     static_cast<DWORD>(Number(argv[4])));
-    if (!std::strcmp(cmd, "regraw") && argc > 3) return RegRaw(argv[2], argc - 3, argv + 3);
+    if (!std::strcmp(cmd, "regraw") && argc > 3) return RegRaw(argv[2], argc - 3, argv + 3, false);
+    if (!std::strcmp(cmd, "regwide") && argc > 3) return RegRaw(argv[2], argc - 3, argv + 3, true);
+    if (!std::strcmp(cmd, "setwall") && argc > 2) return SetWall(argv[2]);
+    if (!std::strcmp(cmd, "desk")) return Desk();
+    if (!std::strcmp(cmd, "setcolour") && argc > 2) return SetColour(argv[2]);
     if (!std::strcmp(cmd, "answer") && argc > 2) return Answer(reinterpret_cast<HWND>(Number(argv[2])));
     if (!std::strcmp(cmd, "lock") && argc > 3) return Lock(argv[2], static_cast<DWORD>(Number(argv[3])));
     if (!std::strcmp(cmd, "file-dialog")) return FileDialog();
