@@ -129,6 +129,8 @@ private:
     void HideDesktopWindows(bool hide);
     void CheckCovered();
     void SetTimer(bool on);
+    // The hotkey tip at index (1 to kTipCount), naming the key in force.
+    std::string TipText(std::int32_t index);
     // The balloon about the film: its name, then rest.
     void ShowFilmBalloon(const std::string& rest);
     void SetChecked(MenuItem item, bool checked);
@@ -141,6 +143,7 @@ private:
     bool coverPaused_ = false;
     bool dialogOpen_ = false;  // the open dialog is up
     bool unloaded_ = false;    // the window is being taken down
+    bool loopRestart_ = false;  // the loop timer is starting the film again
     // Check marks and enabled states of the items that have them.
     bool hdChecked_ = false, arrowChecked_ = false, loopChecked_ = true, stChecked_ = false;
     bool hdEnabled_ = true, sdEnabled_ = false;

@@ -7,6 +7,7 @@ namespace mevra {
 
 bool HOTKEYmod::AddHotKey(Hwnd hwnd, std::uint32_t modifiers, std::uint16_t key) {
     m_lngHotKeyCount = CheckedAdd32(m_lngHotKeyCount, 1);
+    if (key == 0) return true;
     return api_.Register(hwnd, m_lngHotKeyCount, modifiers, key);
 }
 
@@ -17,17 +18,26 @@ void HOTKEYmod::RemoveHotKeys(Hwnd hwnd) {
     m_lngHotKeyCount = 0;
 }
 
-void HotkeyBacklog::Add(std::int32_t id) {
+void HotkeyQueue::Press(std::int32_t id, const std::function<void(std::int32_t)>& run) {
     if (id < 1 || id > static_cast<std::int32_t>(kHotkeyTable.size())) return;
-    for (std::size_t i = 0; i < count_; ++i)
-        if (ids_[i] == id) return;
-    ids_[count_++] = id;  // nine distinct ids at most: the table's
-}
-
-std::vector<std::int32_t> HotkeyBacklog::Take() {
-    std::vector<std::int32_t> taken(ids_.begin(), ids_.begin() + static_cast<std::ptrdiff_t>(count_));
-    count_ = 0;
-    return taken;
+    if (running_) {
+        if (id != current_) waiting_.push_back(id);  // the loop below, further out, runs it
+        return;
+    }
+    waiting_.push_back(id);
+    running_ = true;
+    struct Done {
+        HotkeyQueue& q;
+        ~Done() {
+            q.running_ = false;
+            q.current_ = 0;
+        }
+    } done{*this};
+    while (!waiting_.empty()) {
+        current_ = waiting_.front();
+        waiting_.pop_front();
+        run(current_);
+    }
 }
 
 bool DispatchHotkey(std::int32_t id, HotkeyTarget& form, MediaPlayer* hotkeyMedia) {
