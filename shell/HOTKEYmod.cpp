@@ -1,5 +1,6 @@
 #include "shell/HOTKEYmod.h"
 
+#include <algorithm>
 #include "base/Numbers.h"
 #include "media/MediaPlayer.h"
 
@@ -21,7 +22,9 @@ void HOTKEYmod::RemoveHotKeys(Hwnd hwnd) {
 void HotkeyQueue::Press(std::int32_t id, const std::function<void(std::int32_t)>& run) {
     if (id < 1 || id > static_cast<std::int32_t>(kHotkeyTable.size())) return;
     if (running_) {
-        if (id != current_) waiting_.push_back(id);  // the loop below, further out, runs it
+        const bool isOpen = kHotkeyTable[static_cast<std::size_t>(id - 1)].action == HotkeyAction::Open;
+        const bool openPending = current_ == id || std::find(waiting_.begin(), waiting_.end(), id) != waiting_.end();
+        if (!(isOpen && openPending)) waiting_.push_back(id);  // the loop below, further out, runs it
         return;
     }
     waiting_.push_back(id);

@@ -97,11 +97,13 @@ private:
 // Presses of hotkeys: each runs its command at once unless a command of an earlier
 // press is still running (a modal loop inside it passes the next WM_HOTKEY on); then
 // it waits and runs right after, so every press runs once, in the order pressed.
-// The key of the command still running (Ctrl+O while its dialog is up) does nothing,
-// as the same command from the menu would not. Ids outside the table are dropped.
+// Open is the exception: its dialog comes up once at a time, so an Open pressed while
+// one runs or waits does nothing, as Open from the menu with the dialog up does not.
+// Ids outside the table are dropped.
 class HotkeyQueue {
 public:
     void Press(std::int32_t id, const std::function<void(std::int32_t)>& run);
+    // How many presses wait for the command running now.
     std::size_t Waiting() const { return waiting_.size(); }
 
 private:

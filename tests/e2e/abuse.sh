@@ -51,11 +51,12 @@ counts_match() { [ "$(count_of gdi "$1")" = "$(count_of gdi "$2")" ] && [ "$(cou
 desktop_up
 soak_mevra_up
 # Quiet: no dialog or menu left up, the film stopped. Presses of a storm that are still
-# queued each run once afterwards, an Open among them bringing the dialog up again, so
-# quiet is reached when a few seconds pass with nothing left to undo.
+# queued each run once afterwards, an Open among them bringing the dialog up again (a
+# user's dialog: closed as a user would), so quiet is reached when a few seconds pass
+# with nothing left to undo.
 quiet() {
   local pass
-  for pass in 1 2 3 4 5 6; do
+  for pass in $(seq 10); do
     dialog_up && cancel_dialog
     menu_open && { xdotool key Escape; wait_until 5 menu_closed || true; }
     focus_desktop; hk ctrl+s

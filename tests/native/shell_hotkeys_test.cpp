@@ -105,6 +105,7 @@ TEST(HotkeyQueue, PressesDuringACommandRunAfterItInOrder) {
         {"Pause, Play, Pause", 1, {9, 6, 9}, {1, 9, 6, 9}},
         {"Mute twice", 1, {8, 8}, {1, 8, 8}},
         {"Open again while Open runs", 1, {1, 7, 1}, {1, 7}},
+        {"Opens waiting behind Play", 6, {1, 8, 1, 6, 6, 1}, {6, 1, 8, 6, 6}},
         {"ids outside the table", 1, {0, 10, 5, -3}, {1, 5}},
         {"nothing meanwhile", 6, {}, {6}},
     };
