@@ -22,16 +22,17 @@ namespace {
 // The hotkey row each tip (resource kTipIdBase + 1 on) names.
 constexpr std::array<std::size_t, kTipCount> kTipRows{4, 3, 6, 5, 7, 0, 1, 2};
 
-// Clears a flag on every way out of a scope.
+// Sets a flag for a scope and puts its old value back on every way out.
 class FlagGuard {
 public:
-    explicit FlagGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~FlagGuard() { flag_ = false; }
+    explicit FlagGuard(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
+    ~FlagGuard() { flag_ = old_; }
     FlagGuard(const FlagGuard&) = delete;
     FlagGuard& operator=(const FlagGuard&) = delete;
 
 private:
     bool& flag_;
+    const bool old_;
 };
 
 }  // namespace
@@ -159,6 +160,7 @@ void Form1::mnuFName_Click() {
 }
 
 void Form1::mnuPlay_Click() {
+    const FlagGuard busy(filmBusy_);
     // The user's commands win over a covered desktop; the next tick pauses again if need be.
     coverPaused_ = false;
     if (m_blnPaused) {
@@ -225,6 +227,7 @@ void Form1::mnuPause_Click() {
 }
 
 void Form1::mnuStop_Click() {
+    const FlagGuard busy(filmBusy_);
     if (m_blnPlaying) StopFilm();
 }
 
@@ -246,6 +249,10 @@ void Form1::mnuM_Click() {
 void Form1::mnuloop_Click() { SetChecked(MenuItem::mnuloop, !loopChecked_); }
 
 void Form1::tmrLoop_Timer() {
+    // The player's calls may pass messages on while they wait, this timer's among them: a
+    // tick inside a film command (or another tick) would open the film inside its own open.
+    if (filmBusy_) return;
+    const FlagGuard busy(filmBusy_);
     Attempt("loop: check the desktop layer", [&] { RevalidateLayer(false); });
     CheckCovered();
     if (coverPaused_) return;  // a paused film cannot reach its end

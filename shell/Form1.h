@@ -144,6 +144,7 @@ private:
     bool dialogOpen_ = false;  // the open dialog is up
     bool unloaded_ = false;    // the window is being taken down
     bool loopRestart_ = false;  // the loop timer is starting the film again
+    bool filmBusy_ = false;     // a film command or a loop tick is running
     // Check marks and enabled states of the items that have them.
     bool hdChecked_ = false, arrowChecked_ = false, loopChecked_ = true, stChecked_ = false;
     bool hdEnabled_ = true, sdEnabled_ = false;

@@ -128,9 +128,8 @@ for round in $(seq "${ABUSE_ROUNDS:-1}"); do
 done
 note "abuse: $presses random hotkeys in $rounds rounds, $menus menus ($cut_short cut short), $dialogs dialogs cancelled, $bursts Play/Stop bursts"
 
-# The first answer may wait for the command still running: a Play holds the thread for
-# its 1.5-second balloon, as does each restart of a looping film. Once the film is
-# stopped Mevra must answer within a second.
+# The first answer may wait for the command still running (an open of the film).
+# Once the film is stopped Mevra must answer within a second.
 answer=$(probe answer "$MEVRA_HWND")
 note "first answer after the abuse: ${answer#answer=} ms"
 drain_start=$SECONDS

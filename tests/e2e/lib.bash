@@ -119,7 +119,7 @@ mevra_up() {  # mevra_up [EXE]: the built Mevra.exe unless told another
   wait_until 30 has_window_class MevraForm1 || fail "Mevra's main window did not appear"
   MEVRA_HWND=$(window_by_class MevraForm1)
   MEVRA_PID=$(pid_of_window "$MEVRA_HWND")
-  sleep 1.5   # the start-up balloon holds the program for a second
+  sleep 1.5   # the hotkeys come after the tray icon and its start-up balloon
 }
 # Chooses a film through Ctrl+O and the open dialog.
 open_film() {

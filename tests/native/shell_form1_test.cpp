@@ -449,6 +449,26 @@ TEST_F(Form1Test, EndOfFilmWithLoopRestartsQuietly) {
     EXPECT_EQ(trayApi.Balloons(), std::vector<std::string>{"clip.avi"});
 }
 
+// The player may pass the loop timer's tick on while it opens a film: that tick must not
+// start the film again inside its own open, however often it comes.
+TEST_F(Form1Test, ATickInsideAFilmCommandDoesNothing) {
+    Start();
+    int nested = 0;
+    media.endAnswers = {true, true, true};
+    media.onOpen = [&](Hwnd) {
+        ++nested;
+        form.tmrLoop_Timer();
+    };
+    Open(std::string(kFilm));
+    EXPECT_EQ(nested, 1);
+    EXPECT_EQ(Count("media: THE_ENDOFSONG 0"), 0u);
+    EXPECT_EQ(Count("media: PlayMEDIAFILE 0"), 1u);
+    // Outside a command the tick acts: the end restarts the film.
+    media.onOpen = nullptr;
+    form.tmrLoop_Timer();
+    EXPECT_EQ(Count("media: PlayMEDIAFILE 0"), 2u);
+}
+
 TEST_F(Form1Test, EndOfFilmWithoutLoopClosesAndRestores) {
     Start();
     form.mnuloop_Click();
