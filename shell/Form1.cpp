@@ -353,7 +353,7 @@ void Form1::Form_MouseMove(std::uint32_t mouseMessage) {
 std::string Form1::TipText(std::int32_t index) {
     std::string tip = p_.ui.LoadTip(kTipIdBase + index);
     if (index < 1 || index > kTipCount) return tip;
-    const auto row = static_cast<std::size_t>(kTipRows[static_cast<std::size_t>(index - 1)]);
+    const std::size_t row = kTipRows[static_cast<std::size_t>(index - 1)];
     const HotkeyRow& now = p_.hotkeys.m_keys[row];
     if (now.modifiers == kHotkeyTable[row].modifiers && now.key == kHotkeyTable[row].key) return tip;
     // The resource's label ends where its column of blanks begins.
