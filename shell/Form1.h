@@ -85,6 +85,7 @@ public:
     void Mute() override { mnuM_Click(); }
     void HDesktop() override { mnuHD_Click(); }
     void SDesktop() override { mnuSD_Click(); }
+    bool FilmBusy() const override { return filmBusy_; }
 
     void tmrLoop_Timer();
     // The tray icon's notification; mouseMessage is the icon's mouse message.

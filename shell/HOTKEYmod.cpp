@@ -19,15 +19,20 @@ void HOTKEYmod::RemoveHotKeys(Hwnd hwnd) {
     m_lngHotKeyCount = 0;
 }
 
-void HotkeyQueue::Press(std::int32_t id, const std::function<void(std::int32_t)>& run) {
+void HotkeyQueue::Hold(std::int32_t id) {
     if (id < 1 || id > static_cast<std::int32_t>(kHotkeyTable.size())) return;
-    if (running_) {
-        const bool isOpen = kHotkeyTable[static_cast<std::size_t>(id - 1)].action == HotkeyAction::Open;
-        const bool openPending = current_ == id || std::find(waiting_.begin(), waiting_.end(), id) != waiting_.end();
-        if (!(isOpen && openPending)) waiting_.push_back(id);  // the loop below, further out, runs it
-        return;
-    }
-    waiting_.push_back(id);
+    const bool isOpen = kHotkeyTable[static_cast<std::size_t>(id - 1)].action == HotkeyAction::Open;
+    const bool openPending = current_ == id || std::find(waiting_.begin(), waiting_.end(), id) != waiting_.end();
+    if (!(isOpen && openPending)) waiting_.push_back(id);
+}
+
+void HotkeyQueue::Press(std::int32_t id, const std::function<void(std::int32_t)>& run) {
+    Hold(id);
+    Run(run);  // when a press runs further out, its loop runs this one next
+}
+
+void HotkeyQueue::Run(const std::function<void(std::int32_t)>& run) {
+    if (running_) return;
     running_ = true;
     struct Done {
         HotkeyQueue& q;

@@ -70,6 +70,8 @@ public:
     virtual void StopPlay() = 0;
     virtual void Mute() = 0;
     virtual void Paused() = 0;
+    // A film command or loop tick is running; the player may pass messages on meanwhile.
+    virtual bool FilmBusy() const { return false; }
 };
 
 class HOTKEYmod {
@@ -103,6 +105,10 @@ private:
 class HotkeyQueue {
 public:
     void Press(std::int32_t id, const std::function<void(std::int32_t)>& run);
+    // Keeps the press for a later Run (while something else holds the thread).
+    void Hold(std::int32_t id);
+    // Runs what waits, unless a press is being run further out (it will then).
+    void Run(const std::function<void(std::int32_t)>& run);
     // How many presses wait for the command running now.
     std::size_t Waiting() const { return waiting_.size(); }
 

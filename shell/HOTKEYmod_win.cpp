@@ -13,6 +13,9 @@ static_assert(kVkSpace == VK_SPACE && kVkLeft == VK_LEFT && kVkRight == VK_RIGHT
               kVkUp == VK_UP && kVkDown == VK_DOWN && kVkHome == VK_HOME && kVkEnd == VK_END &&
               kVkPrior == VK_PRIOR && kVkNext == VK_NEXT && kVkInsert == VK_INSERT &&
               kVkDelete == VK_DELETE && VK_F24 == 0x70 + 23);
+// Presses held back while a film command runs are tried again at this pace.
+constexpr UINT_PTR kHotkeyRetryTimerId = 3;  // the loop timer is 1, the balloon timer 2
+constexpr UINT kHotkeyRetryMs = 50;
 // MOD_NOREPEAT, Windows 7 on: a key held down acts once, not at the keyboard's repeat rate.
 constexpr UINT kModNoRepeat = 0x4000;
 
@@ -49,17 +52,31 @@ bool Win32HotkeyApi::Unregister(Hwnd hwnd, std::int32_t id) {
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return AtBoundary("hotkey procedure", LRESULT{0}, [&]() -> LRESULT {
         HotkeyHook& hook = Hook();
-        if (msg != WM_HOTKEY) {
+        if (msg != WM_HOTKEY && !(msg == WM_TIMER && wParam == kHotkeyRetryTimerId)) {
             const WNDPROC previous = hook.subclass.previous();
             return previous ? CallWindowProcA(previous, hwnd, msg, wParam, lParam)
                             : DefWindowProcA(hwnd, msg, wParam, lParam);
         }
-        hook.queue.Press(static_cast<std::int32_t>(wParam), [&](std::int32_t id) {
+        const auto run = [&](std::int32_t id) {
             if (!hook.form) return;  // unloaded by an earlier command
             Attempt("hotkey", [&] {
                 DispatchHotkey(id, *hook.form, hook.hotkeys ? hook.hotkeys->m_objHotkeyMedia : nullptr);
             });
-        });
+        };
+        if (msg == WM_TIMER) {
+            if (hook.form && hook.form->FilmBusy()) return 0;
+            KillTimer(hwnd, kHotkeyRetryTimerId);
+            hook.queue.Run(run);
+            return 0;
+        }
+        // A film command (or a loop tick) waiting in the player passed this press on: it
+        // runs once that command is over, never inside it.
+        if (hook.form && hook.form->FilmBusy()) {
+            hook.queue.Hold(static_cast<std::int32_t>(wParam));
+            SetTimer(hwnd, kHotkeyRetryTimerId, kHotkeyRetryMs, nullptr);
+            return 0;
+        }
+        hook.queue.Press(static_cast<std::int32_t>(wParam), run);
         return 0;
     });
 }

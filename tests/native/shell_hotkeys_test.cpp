@@ -125,6 +125,13 @@ TEST(HotkeyQueue, PressesDuringACommandRunAfterItInOrder) {
         queue.Press(c.first, [&](std::int32_t id) { ran.push_back(id); });
         EXPECT_EQ(ran, std::vector<std::int32_t>{c.first}) << c.what;
     }
+    // Held while a film command ran: nothing runs until Run, then all in order.
+    HotkeyQueue queue;
+    std::vector<std::int32_t> ran;
+    for (std::int32_t id : {9, 6, 1, 9, 1}) queue.Hold(id);
+    EXPECT_EQ(queue.Waiting(), 4u);
+    queue.Run([&](std::int32_t id) { ran.push_back(id); });
+    EXPECT_EQ(ran, (std::vector<std::int32_t>{9, 6, 1, 9}));
 }
 
 TEST(HotkeyDispatch, SeekWithoutASecondPlayerIsIgnored) {
