@@ -99,7 +99,9 @@ e2e_end() {
     probe post "$h" 0x10 >/dev/null 2>&1 || true
     wait_until 10 no_window_class MevraForm1 || true
   fi
-  # Leave the prefix without a virtual desktop, as the Windows tier expects it.
+  # Leave the prefix with the default hotkeys and without a virtual desktop, as the
+  # Windows tier and the next test expect it.
+  wrun reg delete 'HKCU\Software\Mevra\Hotkeys' /f >/dev/null 2>&1 || true
   wrun reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
   wineserver -k </dev/null >/dev/null 2>&1 || true
   rm -rf "$E2E_TMP"
