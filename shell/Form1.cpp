@@ -1,5 +1,6 @@
 #include "shell/Form1.h"
 
+#include <array>
 #include "base/Report.h"
 #include "desktop/DesktopLayer.h"
 #include "desktop/DesktopMod.h"
@@ -7,6 +8,7 @@
 #include "dialogs/CDialogEX.h"
 #include "dialogs/StringMod.h"
 #include "media/MediaPlayer.h"
+#include "shell/HotkeyKeys.h"
 #include "shell/Systray.h"
 
 namespace mevra {
@@ -17,16 +19,20 @@ const std::string kMovieFilter = std::string("Movie (*.dat;*.mpg;*.avi;*.asf;*.w
 
 namespace {
 
-// Clears a flag on every way out of a scope.
+// The hotkey row each tip (resource kTipIdBase + 1 on) names.
+constexpr std::array<std::size_t, kTipCount> kTipRows{4, 3, 6, 5, 7, 0, 1, 2};
+
+// Sets a flag for a scope and puts its old value back on every way out.
 class FlagGuard {
 public:
-    explicit FlagGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~FlagGuard() { flag_ = false; }
+    explicit FlagGuard(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
+    ~FlagGuard() { flag_ = old_; }
     FlagGuard(const FlagGuard&) = delete;
     FlagGuard& operator=(const FlagGuard&) = delete;
 
 private:
     bool& flag_;
+    const bool old_;
 };
 
 }  // namespace
@@ -64,8 +70,21 @@ void Form1::Form_Load(Hwnd self) {
         p_.dialog.SetDialogHeight(kOpenDialogHeight);
     });
     Attempt("install the hotkey procedure", [&] { p_.ui.InstallMainWindowProc(); });
-    for (const HotkeyRow& row : kHotkeyTable)
-        Attempt("add a hotkey", [&] { p_.hotkeys.AddHotKey(hwnd_, row.modifiers, row.key); });
+    std::string held;
+    for (std::size_t i = 0; i < p_.hotkeys.m_keys.size(); ++i) {
+        const HotkeyRow& row = p_.hotkeys.m_keys[i];
+        Attempt("add a hotkey", [&] {
+            if (!p_.hotkeys.AddHotKey(hwnd_, row.modifiers, row.key))
+                held += std::string(held.empty() ? "" : ", ") + kHotkeyValueNames[i] + " (" +
+                        ChordText(row.modifiers, row.key) + ")";
+        });
+    }
+    // Most often another program holds the key; the other keys still work.
+    if (!held.empty())
+        Attempt("show the keys in use elsewhere", [&] {
+            p_.tray.ShowTrayBalloon("In use by another program: " + held, kBalloonTitle,
+                                    kBalloonInfoFlags, true, kBalloonMs);
+        });
     Attempt("read the shortcut arrow", [&] {
         p_.registry.ReadArrowState();
         SetChecked(MenuItem::mnuArrow, p_.registry.ArrowHidden);
@@ -145,6 +164,7 @@ void Form1::mnuFName_Click() {
 }
 
 void Form1::mnuPlay_Click() {
+    const FlagGuard busy(filmBusy_);
     // The user's commands win over a covered desktop; the next tick pauses again if need be.
     coverPaused_ = false;
     if (m_blnPaused) {
@@ -184,7 +204,8 @@ void Form1::mnuPlay_Click() {
         return;
     }
     Attempt("Play: place the film", [&] { SettleFilm(); });
-    Attempt("Play: show the film's name", [&] { ShowFilmBalloon(""); });
+    // Only when the user starts the film: the loop's restarts pass quietly.
+    if (!loopRestart_) Attempt("Play: show the film's name", [&] { ShowFilmBalloon(""); });
     m_blnPlaying = true;
     SetTimer(true);
 }
@@ -210,6 +231,7 @@ void Form1::mnuPause_Click() {
 }
 
 void Form1::mnuStop_Click() {
+    const FlagGuard busy(filmBusy_);
     if (m_blnPlaying) StopFilm();
 }
 
@@ -231,13 +253,18 @@ void Form1::mnuM_Click() {
 void Form1::mnuloop_Click() { SetChecked(MenuItem::mnuloop, !loopChecked_); }
 
 void Form1::tmrLoop_Timer() {
+    // The player's calls may pass messages on while they wait, this timer's among them: a
+    // tick inside a film command (or another tick) would open the film inside its own open.
+    if (filmBusy_) return;
+    const FlagGuard busy(filmBusy_);
     Attempt("loop: check the desktop layer", [&] { RevalidateLayer(false); });
     CheckCovered();
     if (coverPaused_) return;  // a paused film cannot reach its end
     if (!p_.media.THE_ENDOFSONG(0)) return;
-    if (loopChecked_)
+    if (loopChecked_) {
+        FlagGuard restart(loopRestart_);
         mnuPlay_Click();
-    else
+    } else
         mnuStop_Click();
 }
 
@@ -330,12 +357,26 @@ void Form1::Form_MouseMove(std::uint32_t mouseMessage) {
     if (mouseMessage == kWmLButtonUp) {
         ++m_lngTipIndex;
         p_.tray.SetOwner(hwnd_);
-        p_.tray.ShowTrayBalloon(p_.ui.LoadTip(kTipIdBase + m_lngTipIndex), kBalloonTitle,
-                                kBalloonInfoFlags, true, kBalloonMs);
+        p_.tray.ShowTrayBalloon(TipText(m_lngTipIndex), kBalloonTitle, kBalloonInfoFlags, true,
+                                kBalloonMs);
         if (m_lngTipIndex == kTipCount) m_lngTipIndex = 0;
     } else if (mouseMessage == kWmRButtonUp) {
         p_.ui.ShowPopupMenu();
     }
+}
+
+// The tip as the resource has it while its key is the default; otherwise the key in force.
+std::string Form1::TipText(std::int32_t index) {
+    std::string tip = p_.ui.LoadTip(kTipIdBase + index);
+    if (index < 1 || index > kTipCount) return tip;
+    const std::size_t row = kTipRows[static_cast<std::size_t>(index - 1)];
+    const HotkeyRow& now = p_.hotkeys.m_keys[row];
+    if (now.modifiers == kHotkeyTable[row].modifiers && now.key == kHotkeyTable[row].key) return tip;
+    // The resource's label ends where its column of blanks begins.
+    const std::size_t gap = tip.find("  ");
+    if (gap != std::string::npos) tip.erase(gap);
+    const std::string key = ChordText(now.modifiers, now.key);
+    return tip + "    " + (key.empty() ? std::string("(no key)") : key);
 }
 
 void Form1::OnTaskbarCreated() {

@@ -89,6 +89,7 @@ public:
     void Mute() override { mnuM_Click(); }
     void HDesktop() override { mnuHD_Click(); }
     void SDesktop() override { mnuSD_Click(); }
+    bool FilmBusy() const override { return filmBusy_; }
 
     void tmrLoop_Timer();
     // The tray icon's notification; mouseMessage is the icon's mouse message.
@@ -133,6 +134,8 @@ private:
     void HideDesktopWindows(bool hide);
     void CheckCovered();
     void SetTimer(bool on);
+    // The hotkey tip at index (1 to kTipCount), naming the key in force.
+    std::string TipText(std::int32_t index);
     // The balloon about the film: its name, then rest.
     void ShowFilmBalloon(const std::string& rest);
     void SayUnchanged(const std::string& setting, SettingChange why);
@@ -146,6 +149,8 @@ private:
     bool coverPaused_ = false;
     bool dialogOpen_ = false;  // the open dialog is up
     bool unloaded_ = false;    // the window is being taken down
+    bool loopRestart_ = false;  // the loop timer is starting the film again
+    bool filmBusy_ = false;     // a film command or a loop tick is running
     // Check marks and enabled states of the items that have them.
     bool hdChecked_ = false, arrowChecked_ = false, loopChecked_ = true, stChecked_ = false;
     bool hdEnabled_ = true, sdEnabled_ = false;

@@ -17,6 +17,7 @@
 #include "menus/modmenu.h"
 #include "resources/resource.h"
 #include "shell/HOTKEYmod_win.h"
+#include "shell/HotkeyKeys.h"
 #include "shell/MenuStyle_win.h"
 #include "shell/SessionNotice_win.h"
 #include "shell/Systray_win.h"
@@ -252,9 +253,15 @@ void Form1Window::Parts::BuildMenu() {
     };
     auto separator = [](HMENU m) { AppendMenuA(m, MF_SEPARATOR, 0, nullptr); };
 
-    item(op, MenuItem::mnuFName, "Open\tCtrl+O");
+    // The keys in force beside the items that have one.
+    const auto withKey = [&](const char* label, HotkeyAction action) {
+        const HotkeyRow& row = hotkeys.m_keys[static_cast<std::size_t>(action)];
+        const std::string key = ChordText(row.modifiers, row.key);
+        return key.empty() ? std::string(label) : std::string(label) + "\t" + key;
+    };
+    item(op, MenuItem::mnuFName, withKey("Open", HotkeyAction::Open).c_str());
     AppendMenuA(op, MF_POPUP, reinterpret_cast<UINT_PTR>(dt), "Options");
-    item(dt, MenuItem::mnuHD, "Hide Desktop\tShift+Del");
+    item(dt, MenuItem::mnuHD, withKey("Hide Desktop", HotkeyAction::HideDesktop).c_str());
     // mnuSD "Show Desktop" is never visible, so it is not in the menu at all.
     item(dt, MenuItem::mnuArrow, "Hide Shortcut Arrow");
     item(dt, MenuItem::mnuloop, "Loop", MF_CHECKED);
@@ -426,6 +433,10 @@ LRESULT CALLBACK Form1Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                     p->form.tmrLoop_Timer();
                     return 0;
                 }
+                if (wParam == kBalloonTimerId) {
+                    p->tray.BalloonTimeUp();
+                    return 0;
+                }
                 break;
             case WM_DISPLAYCHANGE:
                 p->form.OnDisplayChange();
@@ -491,6 +502,7 @@ Form1Window::~Form1Window() {
 bool Form1Window::Load() {
     Parts& p = *parts_;
     if (!p.form.Form_Initialize()) return false;
+    Attempt("read the hotkeys", [&] { p.hotkeys.m_keys = ReadHotkeyRows(p.registryApi); });
     if (!p.CreateTheWindow()) return false;
     p.form.Form_Load(FromHwnd(p.hwnd));
     p.WatchDesktop();

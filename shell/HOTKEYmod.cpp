@@ -1,5 +1,6 @@
 #include "shell/HOTKEYmod.h"
 
+#include <algorithm>
 #include "base/Numbers.h"
 #include "media/MediaPlayer.h"
 
@@ -7,6 +8,7 @@ namespace mevra {
 
 bool HOTKEYmod::AddHotKey(Hwnd hwnd, std::uint32_t modifiers, std::uint16_t key) {
     m_lngHotKeyCount = CheckedAdd32(m_lngHotKeyCount, 1);
+    if (key == 0) return true;
     return api_.Register(hwnd, m_lngHotKeyCount, modifiers, key);
 }
 
@@ -17,17 +19,33 @@ void HOTKEYmod::RemoveHotKeys(Hwnd hwnd) {
     m_lngHotKeyCount = 0;
 }
 
-void HotkeyBacklog::Add(std::int32_t id) {
+void HotkeyQueue::Hold(std::int32_t id) {
     if (id < 1 || id > static_cast<std::int32_t>(kHotkeyTable.size())) return;
-    for (std::size_t i = 0; i < count_; ++i)
-        if (ids_[i] == id) return;
-    ids_[count_++] = id;  // nine distinct ids at most: the table's
+    const bool isOpen = kHotkeyTable[static_cast<std::size_t>(id - 1)].action == HotkeyAction::Open;
+    const bool openPending = current_ == id || std::find(waiting_.begin(), waiting_.end(), id) != waiting_.end();
+    if (!(isOpen && openPending)) waiting_.push_back(id);
 }
 
-std::vector<std::int32_t> HotkeyBacklog::Take() {
-    std::vector<std::int32_t> taken(ids_.begin(), ids_.begin() + static_cast<std::ptrdiff_t>(count_));
-    count_ = 0;
-    return taken;
+void HotkeyQueue::Press(std::int32_t id, const std::function<void(std::int32_t)>& run) {
+    Hold(id);
+    Run(run);  // when a press runs further out, its loop runs this one next
+}
+
+void HotkeyQueue::Run(const std::function<void(std::int32_t)>& run) {
+    if (running_) return;
+    running_ = true;
+    struct Done {
+        HotkeyQueue& q;
+        ~Done() {
+            q.running_ = false;
+            q.current_ = 0;
+        }
+    } done{*this};
+    while (!waiting_.empty()) {
+        current_ = waiting_.front();
+        waiting_.pop_front();
+        run(current_);
+    }
 }
 
 bool DispatchHotkey(std::int32_t id, HotkeyTarget& form, MediaPlayer* hotkeyMedia) {

@@ -1,7 +1,8 @@
 #pragma once
 // Systray: the notification-area icon and its balloons. One module-level
 // record (the NOTIFYICONDATAA form with the balloon fields) is reused for every
-// call, so what one call sets stays in it for the next.
+// call, so what one call sets stays in it for the next. A balloon is cleared by a
+// one-shot timer on the owner window, never by holding the thread.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -19,6 +20,8 @@ constexpr std::uint32_t kNifTip = 0x4;
 constexpr std::uint32_t kNifInfo = 0x10;
 constexpr std::uint32_t kTrayIconFlags = kNifMessage | kNifIcon | kNifTip;  // 7
 constexpr std::uint32_t kTrayBalloonFlags = kTrayIconFlags | kNifInfo;      // 0x17
+// NIF_REALTIME (Vista on): a balloon the shell cannot show at once is dropped, not queued.
+constexpr std::uint32_t kNifRealtime = 0x40;
 constexpr std::uint32_t kNiifInfo = 0x1;
 constexpr std::uint32_t kNiifNoSound = 0x10;
 constexpr std::uint32_t kBalloonInfoFlags = kNiifInfo | kNiifNoSound;  // 0x11
@@ -33,14 +36,17 @@ constexpr char kTrayTip[] = "Mevra";
 constexpr char kBalloonTitle[] = "Mevra";
 constexpr std::int32_t kStartBalloonMs = 1000;
 constexpr std::int32_t kBalloonMs = 1500;
+// The owner window's timer that clears a balloon; the loop timer is 1.
+constexpr std::uintptr_t kBalloonTimerId = 2;
 
 constexpr std::size_t kTipChars = 128;
 constexpr std::size_t kInfoChars = 256;
 constexpr std::size_t kInfoTitleChars = 64;
 
-// The 488-byte NOTIFYICONDATAA (504 bytes in 64-bit builds): handles are
-// pointer-sized, the texts are fixed ANSI fields. Shell_NotifyIconA receives
-// it as it is.
+// NOTIFYICONDATAA with Vista's fields: handles are pointer-sized, the texts are
+// fixed ANSI fields. Shell_NotifyIconA receives it as it is; cbSize says how much of
+// it the shell reads: 488 bytes (504 in 64-bit builds) up to dwInfoFlags where
+// Windows predates Vista, the whole record from Vista on.
 struct TrayIconRecord {
     std::uint32_t cbSize = 0;
     Hwnd hWnd = 0;
@@ -55,9 +61,15 @@ struct TrayIconRecord {
     std::uint32_t uTimeout = 0;
     char szInfoTitle[kInfoTitleChars] = {};
     std::uint32_t dwInfoFlags = 0;
+    std::uint8_t guidItem[16] = {};
+    std::intptr_t hBalloonIcon = 0;
 };
-static_assert(sizeof(void*) != 4 || sizeof(TrayIconRecord) == 488,
-              "the tray record must be the 488-byte NOTIFYICONDATAA");
+constexpr std::uint32_t kTrayRecordXpSize = offsetof(TrayIconRecord, guidItem);
+constexpr std::uint32_t kTrayRecordVistaSize = sizeof(TrayIconRecord);
+static_assert(sizeof(void*) != 4 || (kTrayRecordXpSize == 488 && kTrayRecordVistaSize == 508),
+              "the tray record must be the 488-byte NOTIFYICONDATAA, 508 with Vista's fields");
+static_assert(sizeof(void*) != 8 || (kTrayRecordXpSize == 504 && kTrayRecordVistaSize == 528),
+              "the 64-bit tray record must be 504 bytes, 528 with Vista's fields");
 
 // Fills a fixed text field: the text (cut to leave room), a NUL, then blanks.
 template <std::size_t N>
@@ -68,7 +80,7 @@ void FillTrayText(char (&field)[N], const std::string& text) {
     field[n] = '\0';
 }
 
-// shell32 and the sleep that times the balloons.
+// shell32, and the owner window's one-shot timer that ends a balloon.
 class TrayApi {
 public:
     virtual ~TrayApi() = default;
@@ -77,7 +89,11 @@ public:
     // followed by the record's szInfo (code page); the other texts are the record's.
     virtual bool NotifyIconNamed(std::uint32_t message, const TrayIconRecord& record,
                                  const std::string& nameUtf8) = 0;
-    virtual void Sleep(std::uint32_t milliseconds) = 0;
+    // Starts (or restarts) the balloon timer; its tick reaches Systray::BalloonTimeUp.
+    virtual void StartBalloonTimer(Hwnd owner, std::uint32_t milliseconds) = 0;
+    virtual void StopBalloonTimer(Hwnd owner) = 0;
+    // Vista on: the shell knows the whole record and NIF_REALTIME.
+    virtual bool RealtimeBalloons() = 0;
 };
 
 class Systray {
@@ -90,8 +106,8 @@ public:
 
     // Adds the icon (remove false) or deletes it (remove true).
     void SetTrayIcon(std::intptr_t icon, const std::string& tip, bool remove);
-    // Shows (show true) or clears a balloon; a positive timeout sleeps on the
-    // calling thread and then clears it.
+    // Shows (show true) or clears a balloon, replacing the one shown; a positive
+    // timeout clears it once that time has passed, from the balloon timer.
     void ShowTrayBalloon(const std::string& text, const std::string& title,
                          std::uint32_t infoFlags, bool show, std::int32_t timeoutMs);
     // Shows a balloon saying nameUtf8 then rest (code page), as ShowTrayBalloon does, for a
@@ -99,6 +115,9 @@ public:
     void ShowNamedBalloon(const std::string& nameUtf8, const std::string& rest,
                           const std::string& title, std::uint32_t infoFlags, std::int32_t timeoutMs);
     void ClearTrayBalloonAfter(std::int32_t milliseconds);
+    // The balloon timer's tick: the balloon's time is up.
+    void BalloonTimeUp();
+    bool BalloonTimerRunning() const { return timerRunning_; }
 
     const TrayIconRecord& Record() const { return TrayIconData; }
 
@@ -106,7 +125,10 @@ private:
     void FillBalloon(const std::string& text, const std::string& title, std::uint32_t infoFlags);
 
     TrayApi& api_;
+    void StopTimer();
+
     Hwnd owner_ = 0;
+    bool timerRunning_ = false;
     TrayIconRecord TrayIconData;
 };
 

@@ -9,6 +9,7 @@
 #include <string>
 #include "base/Report.h"
 #include "base/TrimAtNull.h"
+#include "base/WindowsVersion_win.h"
 #include "base/WideText_win.h"
 
 namespace mevra {
@@ -42,9 +43,23 @@ MEVRA_SAME_FIELD(szInfo);
 MEVRA_SAME_FIELD(uTimeout);
 MEVRA_SAME_FIELD(szInfoTitle);
 MEVRA_SAME_FIELD(dwInfoFlags);
+MEVRA_SAME_FIELD(guidItem);
+static_assert(kTrayRecordXpSize == NOTIFYICONDATAA_V2_SIZE,
+              "the short tray record must be the version-2 NOTIFYICONDATAA");
+static_assert(sizeof(TrayIconRecord::guidItem) == sizeof(GUID) &&
+              sizeof(TrayIconRecord::hBalloonIcon) == sizeof(HICON));
+
+// hBalloonIcon, Vista's last field, follows guidItem; headers for older targets leave it out.
+#if NTDDI_VERSION >= 0x06000000
+MEVRA_SAME_FIELD(hBalloonIcon);
+using WideVistaRecord = NOTIFYICONDATAW;
+#else
+static_assert(offsetof(TrayIconRecord, hBalloonIcon) == sizeof(NOTIFYICONDATAA));
+struct WideVistaRecord : NOTIFYICONDATAW {
+    HICON hBalloonIcon;
+};
+#endif
 #undef MEVRA_SAME_FIELD
-static_assert(sizeof(TrayIconRecord) == NOTIFYICONDATAA_V2_SIZE,
-              "tray record must be the version-2 NOTIFYICONDATAA");
 static_assert(kInfoChars == ARRAYSIZE(NOTIFYICONDATAW::szInfo) &&
               kTipChars == ARRAYSIZE(NOTIFYICONDATAW::szTip) &&
               kInfoTitleChars == ARRAYSIZE(NOTIFYICONDATAW::szInfoTitle));
@@ -93,8 +108,9 @@ bool Win32TrayApi::NotifyIcon(std::uint32_t message, const TrayIconRecord& recor
 
 bool Win32TrayApi::NotifyIconNamed(std::uint32_t message, const TrayIconRecord& record,
                                    const std::string& nameUtf8) {
-    NOTIFYICONDATAW data{};
-    data.cbSize = NOTIFYICONDATAW_V2_SIZE;  // the size Windows XP knows, as the ANSI record's
+    WideVistaRecord data{};
+    // The size Windows XP knows or Vista's, as the ANSI record's.
+    data.cbSize = record.cbSize == kTrayRecordVistaSize ? sizeof(WideVistaRecord) : NOTIFYICONDATAW_V2_SIZE;
     data.hWnd = reinterpret_cast<HWND>(record.hWnd);
     data.uID = record.uID;
     data.uFlags = record.uFlags;
@@ -116,6 +132,16 @@ bool Win32TrayApi::NotifyIconNamed(std::uint32_t message, const TrayIconRecord& 
     return Sent(Shell_NotifyIconW(message, &data), "Shell_NotifyIconW", message);
 }
 
-void Win32TrayApi::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+void Win32TrayApi::StartBalloonTimer(Hwnd owner, std::uint32_t milliseconds) {
+    // The same id again restarts it: a newer balloon gets its whole time.
+    if (!SetTimer(reinterpret_cast<HWND>(owner), kBalloonTimerId, milliseconds, nullptr))
+        ReportFailure("SetTimer (balloon)", static_cast<long>(GetLastError()));
+}
+
+void Win32TrayApi::StopBalloonTimer(Hwnd owner) {
+    KillTimer(reinterpret_cast<HWND>(owner), kBalloonTimerId);
+}
+
+bool Win32TrayApi::RealtimeBalloons() { return WindowsAtLeast(6, 0); }
 
 }  // namespace mevra

@@ -1,5 +1,5 @@
 #pragma once
-// The tray adapter over shell32 and kernel32's Sleep.
+// The tray adapter over shell32 and the owner window's balloon timer.
 #include "shell/Systray.h"
 
 namespace mevra {
@@ -9,7 +9,9 @@ public:
     bool NotifyIcon(std::uint32_t message, const TrayIconRecord& record) override;
     bool NotifyIconNamed(std::uint32_t message, const TrayIconRecord& record,
                          const std::string& nameUtf8) override;
-    void Sleep(std::uint32_t milliseconds) override;
+    void StartBalloonTimer(Hwnd owner, std::uint32_t milliseconds) override;
+    void StopBalloonTimer(Hwnd owner) override;
+    bool RealtimeBalloons() override;
 };
 
 }  // namespace mevra

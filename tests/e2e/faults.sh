@@ -12,13 +12,15 @@ desktop_hidden() { ! desktop_visible "$1"; }
 
 desktop_up
 
-# --- 1. Ctrl+P held by another program when Mevra starts: the other eight work, and the
-# ones registered after it keep their places in the table.
+# --- 1. Ctrl+P held by another program when Mevra starts: a balloon names it once, the
+# other eight work, and the ones registered after it keep their places in the table.
 wine "$E2E_BUILD/probe.exe" hold 2 0x50 300 </dev/null >"$E2E_TMP/hold.out" 2>/dev/null &
 holder=$!
 wait_until 20 grep -q 'held=1' "$E2E_TMP/hold.out" || fail "the holder could not take Ctrl+P: $(cat "$E2E_TMP/hold.out")"
 soak_mevra_up
 [ "$(probe tray "$MEVRA_HWND")" = "tray=1" ] || fail "no tray icon with Ctrl+P taken"
+held_notice='Mevra: balloon \[In use by another program: Play (Ctrl+P)\]'
+[ "$(grep -a -c "$held_notice" "$E2E_TRACE")" = 1 ] || fail "the taken Ctrl+P was not named once in a balloon"
 open_film clip.avi   # Ctrl+O
 mci_log | grep -q "^open .*clip.avi type MPEGVideo .*\] -> 0" || fail "Ctrl+O did not open the film"
 sleep 1.5

@@ -101,7 +101,9 @@ e2e_end() {
     probe post "$h" 0x10 >/dev/null 2>&1 || true
     wait_until 10 no_window_class MevraForm1 || true
   fi
-  # Leave the prefix without a virtual desktop, as the Windows tier expects it.
+  # Leave the prefix with the default hotkeys and without a virtual desktop, as the
+  # Windows tier and the next test expect it.
+  wrun reg delete 'HKCU\Software\Mevra\Hotkeys' /f >/dev/null 2>&1 || true
   wrun reg delete 'HKCU\Software\Wine\Explorer' /v Desktop /f >/dev/null 2>&1 || true
   wineserver -k </dev/null >/dev/null 2>&1 || true
   rm -rf "$E2E_TMP"
@@ -121,7 +123,7 @@ mevra_up() {  # mevra_up [EXE]: the built Mevra.exe unless told another
   wait_until 30 has_window_class MevraForm1 || fail "Mevra's main window did not appear"
   MEVRA_HWND=$(window_by_class MevraForm1)
   MEVRA_PID=$(pid_of_window "$MEVRA_HWND")
-  sleep 1.5   # the start-up balloon holds the program for a second
+  sleep 1.5   # the hotkeys come after the tray icon and its start-up balloon
 }
 # Chooses a film through Ctrl+O and the open dialog.
 open_film() {

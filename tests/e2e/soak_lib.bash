@@ -11,8 +11,8 @@ soak_mevra_up() {
   MEVRA_HWND=$(window_by_class MevraForm1)
   MEVRA_PID=$(pid_of_window "$MEVRA_HWND")
   [ -n "$MEVRA_PID" ] || fail "no process id for Mevra's window $MEVRA_HWND"
-  # The start-up balloon holds the program for a second before it registers its hotkeys;
-  # Ctrl+Space is the last of them.
+  # The hotkeys are registered after the tray icon and its balloon; Ctrl+Space is the
+  # last of them.
   wait_until 15 hotkey_taken 2 0x20 || fail "Mevra did not register its hotkeys"
   [ "$(probe tray "$MEVRA_HWND")" = "tray=1" ] || fail "no tray icon after start"
 }
@@ -96,10 +96,10 @@ open_film() {  # open_film NAME (in the films folder)
 # probe gui fails when the process is gone, so its answer is read, not its status.
 process_gone() { [[ "$(probe gui "$1" || true)" == *"no process"* ]]; }
 
-# The soak's own films beside the samples. loop.avi lasts 3 s: the loop timer's first
-# look comes 2 s after a start (1.5 s balloon, then a 500 ms tick), the end counts from
-# 2.5 s on (whole seconds, rounded) and Wine shows the last frame only about 0.5 s before
-# it puts the position back to 0, so 3 s leaves two or three looks inside that window.
+# The soak's own films beside the samples. loop.avi lasts 3 s: the loop timer looks every
+# 500 ms from the start, the end counts from 2.5 s on (whole seconds, rounded) and Wine
+# shows the last frame only about 0.5 s before it puts the position back to 0, so 3 s
+# leaves a look or two inside that window.
 # long.avi lasts 2 minutes, room for 10-second jumps both ways.
 soak_films() {
   local entry name secs fps

@@ -117,7 +117,9 @@ public:
         std::string name;  // the UTF-8 name in front of szInfo, for the wide form
     };
     std::vector<Sent> sent;
-    std::vector<std::uint32_t> sleeps;
+    std::vector<std::uint32_t> timers;  // each start of the balloon timer
+    bool timerRunning = false;
+    bool realtime = false;  // the shell is Vista's or later
 
     bool NotifyIcon(std::uint32_t message, const TrayIconRecord& record) override {
         sent.push_back({message, record});
@@ -132,10 +134,16 @@ public:
         j_.push_back("tray: modify wide " + name + record.szInfo);
         return true;
     }
-    void Sleep(std::uint32_t ms) override {
-        sleeps.push_back(ms);
-        j_.push_back("tray: sleep " + std::to_string(ms));
+    void StartBalloonTimer(Hwnd, std::uint32_t ms) override {
+        timers.push_back(ms);
+        timerRunning = true;
+        j_.push_back("tray: timer " + std::to_string(ms));
     }
+    void StopBalloonTimer(Hwnd) override {
+        timerRunning = false;
+        j_.push_back("tray: timer off");
+    }
+    bool RealtimeBalloons() override { return realtime; }
     // The balloon texts shown (clearing calls left out), a wide one's name in front.
     std::vector<std::string> Balloons() const {
         std::vector<std::string> out;

@@ -75,7 +75,7 @@ protected:
         sys.wallpapers.clear();
         sys.shows.clear();
         trayApi.sent.clear();
-        trayApi.sleeps.clear();
+        trayApi.timers.clear();
     }
     // Open, accepting path in the dialog (nullopt cancels).
     void Open(std::optional<std::string> path) {
@@ -185,7 +185,7 @@ TEST_F(Form1Test, LoadRunsItsStepsInOrder) {
     form.Form_Load(kSelf);
     const fake::Journal expected{
         "media: hwndParent 256", "ui: menu style", "tray: add",
-        "tray: modify Mevratop", "tray: sleep 1000", "tray: modify ", "dialog: preview",
+        "tray: modify Mevratop", "tray: timer 1000", "dialog: preview",
         "ui: install proc", "hotkey: register 1", "hotkey: register 2", "hotkey: register 3",
         "hotkey: register 4", "hotkey: register 5", "hotkey: register 6", "hotkey: register 7",
         "hotkey: register 8", "hotkey: register 9", "menu: check 4 on", "menu: check 6 off"};
@@ -223,20 +223,47 @@ TEST_F(Form1Test, AFailedLoadStepIsReportedAndSkipped) {
     EXPECT_EQ(g_debugLines[0], "Mevra: add a hotkey failed: arithmetic overflow");
 }
 
-TEST_F(Form1Test, HotkeyIdsKeepTheirRowsWhenOneIsHeldElsewhere) {
+TEST_F(Form1Test, TheUsersKeysAreRegisteredAndTheHeldOnesNamedInOneBalloon) {
+    hotkeys.m_keys[6] = {kModControl | kModAlt, 'S', HotkeyAction::Stop};
+    hotkeys.m_keys[7] = {0, 0, HotkeyAction::Mute};  // switched off
     hotkeyApi.heldElsewhere.insert({kModShift, kVkDelete});
-    Start();
+    hotkeyApi.heldElsewhere.insert({kModControl | kModAlt, 'S'});
+    ASSERT_TRUE(form.Form_Initialize());
+    form.Form_Load(kSelf);
+    // Ids keep their rows: 2 and 7 failed, 8 was never asked for.
     EXPECT_EQ(hotkeys.m_lngHotKeyCount, 9);
-    EXPECT_EQ(hotkeyApi.registered.count(2), 0u);
+    EXPECT_EQ(hotkeyApi.registerCalls.size(), 8u);
+    for (std::int32_t id : {2, 7, 8}) EXPECT_EQ(hotkeyApi.registered.count(id), 0u) << id;
     ASSERT_EQ(hotkeyApi.registered.count(9), 1u);
     EXPECT_EQ(hotkeyApi.registered[9], (fake::FakeHotkeyApi::Combo{kModControl, kVkSpace}));
+    EXPECT_EQ(trayApi.Balloons(),
+              (std::vector<std::string>{"Mevratop", "In use by another program: HideDesktop (Shift+Del), "
+                                                    "Stop (Ctrl+Alt+S)"}));
+    // The tips name the keys in force; the others stay as the resources have them.
+    trayApi.sent.clear();
+    for (int i = 0; i < 8; ++i) form.Form_MouseMove(kWmLButtonUp);
+    EXPECT_EQ(trayApi.Balloons(),
+              (std::vector<std::string>{"tip101", "tip102", "tip103    Ctrl+Alt+S", "tip104",
+                                        "tip105    (no key)", "tip106", "tip107", "tip108"}));
+}
+
+TEST_F(Form1Test, EveryHotkeyPressCountsInOrder) {
+    Start();
+    Open(std::string(kFilm));
+    HotkeyQueue queue;
+    const auto run = [&](std::int32_t id) { DispatchHotkey(id, form, &media); };
+    for (std::int32_t id : {9, 6, 9, 8, 8}) queue.Press(id, run);  // Pause, Play, Pause, Mute, Mute
+    EXPECT_TRUE(form.m_blnPaused);
+    EXPECT_FALSE(form.m_blnMuted);
+    EXPECT_EQ(Count("media: SetAudioState 2 1"), 1u);
+    EXPECT_EQ(Count("media: SetAudioState 2 0"), 1u);
 }
 
 TEST_F(Form1Test, ExitBeforeAnyFilmTouchesNoFilmOrWallpaper) {
     Start();
     form.Form_QueryUnload();
     form.Form_Unload();
-    const fake::Journal expected{"ui: remove proc", "ui: unhook menus", "tray: delete",
+    const fake::Journal expected{"ui: remove proc", "ui: unhook menus", "tray: timer off", "tray: delete",
                                  "hotkey: unregister 1", "hotkey: unregister 2",
                                  "hotkey: unregister 3", "hotkey: unregister 4",
                                  "hotkey: unregister 5", "hotkey: unregister 6",
@@ -303,7 +330,7 @@ TEST_F(Form1Test, OpenAcceptedPlaysTheFilm) {
     EXPECT_EQ(dialog.owner, kSelf);
     const fake::Journal expected{"timer: stop", "dialog: show", "media: Filename C:\\Films\\clip.avi",
                                  "ui: repaint", "media: hwndParent 256", "media: PlayMEDIAFILE 0", "tray: modify clip.avi",
-                                 "tray: sleep 1500", "tray: modify ", "timer: start 500"};
+                                 "tray: timer 1500", "timer: start 500"};
     EXPECT_EQ(j, expected);
     EXPECT_TRUE(form.m_blnPlaying);
     EXPECT_TRUE(registry.WallpaperCleared);
@@ -320,7 +347,7 @@ TEST_F(Form1Test, OpenThenCancelWhilePlayingRestartsTheSameFile) {
     const fake::Journal expected{
         "timer: stop", "media: setCommand 1", "media: setCommand 5", "timer: stop",
         "dialog: show", "media: Filename C:\\Films\\clip.avi", "ui: repaint",
-        "media: hwndParent 256", "media: PlayMEDIAFILE 0", "tray: modify clip.avi", "tray: sleep 1500", "tray: modify ",
+        "media: hwndParent 256", "media: PlayMEDIAFILE 0", "tray: modify clip.avi", "tray: timer 1500",
         "timer: start 500"};
     EXPECT_EQ(j, expected);
     EXPECT_EQ(form.filmname, kFilm);
@@ -532,20 +559,47 @@ TEST(Form1Stop, AFailedRestoreOrAnUnwritableJournalLosesNothing) {
     }
 }
 
-TEST_F(Form1Test, EndOfFilmWithLoopRestartsAndShowsTheBalloonEachTime) {
+TEST_F(Form1Test, EndOfFilmWithLoopRestartsQuietly) {
     Start();
     Open(std::string(kFilm));
+    EXPECT_EQ(trayApi.Balloons(), std::vector<std::string>{"clip.avi"});
     media.endAnswers = {false, true, true};
     j.clear();
+    trayApi.sent.clear();
     form.tmrLoop_Timer();
     EXPECT_EQ(j, (fake::Journal{"media: THE_ENDOFSONG 0"}));
     form.tmrLoop_Timer();
     form.tmrLoop_Timer();
     EXPECT_EQ(Count("media: PlayMEDIAFILE 0"), 2u);
-    EXPECT_EQ(Count("tray: modify clip.avi"), 2u);
     EXPECT_EQ(Count("media: setCommand 5"), 0u);
     EXPECT_TRUE(timer.on);
     EXPECT_TRUE(form.m_blnPlaying);
+    // The file name was shown when the user started the film; a restart shows nothing.
+    EXPECT_TRUE(trayApi.Balloons().empty());
+    // A Play of the user's own after the restarts names the film again.
+    form.mnuStop_Click();
+    form.mnuPlay_Click();
+    EXPECT_EQ(trayApi.Balloons(), std::vector<std::string>{"clip.avi"});
+}
+
+// The player may pass the loop timer's tick on while it opens a film: that tick must not
+// start the film again inside its own open, however often it comes.
+TEST_F(Form1Test, ATickInsideAFilmCommandDoesNothing) {
+    Start();
+    int nested = 0;
+    media.endAnswers = {true, true, true};
+    media.onOpen = [&](Hwnd) {
+        ++nested;
+        form.tmrLoop_Timer();
+    };
+    Open(std::string(kFilm));
+    EXPECT_EQ(nested, 1);
+    EXPECT_EQ(Count("media: THE_ENDOFSONG 0"), 0u);
+    EXPECT_EQ(Count("media: PlayMEDIAFILE 0"), 1u);
+    // Outside a command the tick acts: the end restarts the film.
+    media.onOpen = nullptr;
+    form.tmrLoop_Timer();
+    EXPECT_EQ(Count("media: PlayMEDIAFILE 0"), 2u);
 }
 
 TEST_F(Form1Test, EndOfFilmWithoutLoopClosesAndRestores) {
@@ -745,18 +799,20 @@ TEST_F(Form1Test, BalloonNamesTheFileTheWideApiFindsOnlyForALossyName) {
         SCOPED_TRACE(row.what);
         form.mnuStop_Click();
         trayApi.sent.clear();
-        trayApi.sleeps.clear();
+        trayApi.timers.clear();
         media.realPath = row.realPath;
         media.nextOpen = row.open;
         Open(row.path);
-        // The balloon, its 1.5 s, then the clearing call on the ANSI form.
-        ASSERT_EQ(trayApi.sent.size(), 2u);
+        // The balloon and its 1.5 s; when they are up, the clearing call on the ANSI form.
+        ASSERT_EQ(trayApi.sent.size(), 1u);
         const auto& shown = trayApi.sent[0];
         EXPECT_EQ(shown.name, row.wideName);
         EXPECT_STREQ(shown.record.szInfo, row.ansiText.c_str());
         EXPECT_STREQ(shown.record.szInfoTitle, kBalloonTitle);
         EXPECT_EQ(shown.record.dwInfoFlags, kBalloonInfoFlags);
-        EXPECT_EQ(trayApi.sleeps, std::vector<std::uint32_t>{1500});
+        EXPECT_EQ(trayApi.timers, std::vector<std::uint32_t>{1500});
+        tray.BalloonTimeUp();
+        ASSERT_EQ(trayApi.sent.size(), 2u);
         EXPECT_EQ(trayApi.sent[1].name, "");
         EXPECT_STREQ(trayApi.sent[1].record.szInfo, "");
     }
@@ -771,7 +827,7 @@ TEST_F(Form1Test, NineLeftClicksCycleTheTips) {
                                             "tip106", "tip107", "tip108", "tip101"};
     EXPECT_EQ(trayApi.Balloons(), expected);
     EXPECT_EQ(form.m_lngTipIndex, 1);
-    EXPECT_EQ(trayApi.sleeps.back(), 1500u);
+    EXPECT_EQ(trayApi.timers.back(), 1500u);
 }
 
 TEST_F(Form1Test, RightClickOpensThePopupOtherMessagesDoNothing) {

@@ -2,6 +2,7 @@
 // WM_HOTKEY dispatch.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 #include "fakes/ShellFakes.h"
 #include "shell/HOTKEYmod.h"
@@ -30,12 +31,15 @@ TEST(HotkeyRegistration, IdsCountUpAndFailuresStillUseAnId) {
     EXPECT_TRUE(mod.AddHotKey(kWnd, kModControl, 'O'));
     EXPECT_FALSE(mod.AddHotKey(kWnd, kModControl, 'P'));
     EXPECT_TRUE(mod.AddHotKey(kWnd, kModControl, 'S'));
-    EXPECT_EQ(mod.m_lngHotKeyCount, 3);
-    ASSERT_EQ(api.registerCalls.size(), 3u);
+    EXPECT_TRUE(mod.AddHotKey(kWnd, 0, 0));  // a row switched off: its id, nothing registered
+    EXPECT_TRUE(mod.AddHotKey(kWnd, kModShift, 'M'));
+    EXPECT_EQ(mod.m_lngHotKeyCount, 5);
+    ASSERT_EQ(api.registerCalls.size(), 4u);
     EXPECT_EQ(api.registerCalls[2], std::make_tuple(kWnd, 3, kModControl, std::uint32_t{'S'}));
+    EXPECT_EQ(api.registerCalls[3], std::make_tuple(kWnd, 5, kModShift, std::uint32_t{'M'}));
 
     mod.RemoveHotKeys(kWnd);
-    EXPECT_EQ(api.unregisterCalls, (std::vector<std::int32_t>{1, 2, 3}));
+    EXPECT_EQ(api.unregisterCalls, (std::vector<std::int32_t>{1, 2, 3, 4, 5}));
     EXPECT_EQ(mod.m_lngHotKeyCount, 0);
     EXPECT_TRUE(api.registered.empty());
     // Counting starts again at 1.
@@ -90,26 +94,44 @@ TEST(HotkeyDispatch, IdsOutsideTheTableDoNothing) {
     EXPECT_TRUE(j.empty());
 }
 
-TEST(HotkeyBacklog, KeepsEachTableIdOnceInTheOrderFirstPressed) {
+// Presses made while a command runs (a modal loop in it passes them on) wait for it,
+// then run each once, in the order pressed.
+TEST(HotkeyQueue, PressesDuringACommandRunAfterItInOrder) {
     const struct {
-        std::vector<std::int32_t> presses, batch;
+        const char* what;
+        std::int32_t first;
+        std::vector<std::int32_t> during, ran;
     } cases[] = {
-        {{8, 8, 8, 2}, {8, 2}},
-        {{2, 7, 2, 7, 6}, {2, 7, 6}},
-        {{9, 8, 7, 6, 5, 4, 3, 2, 1, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {9, 8, 7, 6, 5, 4, 3, 2, 1}},
-        {{0, 10, -1, 5, 42}, {5}},
-        {{}, {}},
+        {"Pause, Play, Pause", 1, {9, 6, 9}, {1, 9, 6, 9}},
+        {"Mute twice", 1, {8, 8}, {1, 8, 8}},
+        {"Open again while Open runs", 1, {1, 7, 1}, {1, 7}},
+        {"Opens waiting behind Play", 6, {1, 8, 1, 6, 6, 1}, {6, 1, 8, 6, 6}},
+        {"ids outside the table", 1, {0, 10, 5, -3}, {1, 5}},
+        {"nothing meanwhile", 6, {}, {6}},
     };
     for (const auto& c : cases) {
-        HotkeyBacklog backlog;
-        for (std::int32_t id : c.presses) backlog.Add(id);
-        EXPECT_EQ(backlog.Empty(), c.batch.empty());
-        EXPECT_EQ(backlog.Take(), c.batch) << ::testing::PrintToString(c.presses);
-        // Taken means gone: the next presses make a batch of their own.
-        EXPECT_TRUE(backlog.Empty());
-        backlog.Add(3);
-        EXPECT_EQ(backlog.Take(), std::vector<std::int32_t>{3});
+        HotkeyQueue queue;
+        std::vector<std::int32_t> ran;
+        std::function<void(std::int32_t)> run = [&](std::int32_t id) {
+            ran.push_back(id);
+            if (ran.size() == 1)
+                for (std::int32_t later : c.during) queue.Press(later, run);
+        };
+        queue.Press(c.first, run);
+        EXPECT_EQ(ran, c.ran) << c.what;
+        EXPECT_EQ(queue.Waiting(), 0u) << c.what;
+        // Done means idle: the next press runs at once, even the key that ran first.
+        ran.clear();
+        queue.Press(c.first, [&](std::int32_t id) { ran.push_back(id); });
+        EXPECT_EQ(ran, std::vector<std::int32_t>{c.first}) << c.what;
     }
+    // Held while a film command ran: nothing runs until Run, then all in order.
+    HotkeyQueue queue;
+    std::vector<std::int32_t> ran;
+    for (std::int32_t id : {9, 6, 1, 9, 1}) queue.Hold(id);
+    EXPECT_EQ(queue.Waiting(), 4u);
+    queue.Run([&](std::int32_t id) { ran.push_back(id); });
+    EXPECT_EQ(ran, (std::vector<std::int32_t>{9, 6, 1, 9}));
 }
 
 TEST(HotkeyDispatch, SeekWithoutASecondPlayerIsIgnored) {

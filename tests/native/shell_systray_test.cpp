@@ -1,5 +1,5 @@
 // The tray record: the fields each call sets, the NUL-then-blanks padding of
-// the text fields, and the balloon that clears itself after its time.
+// the text fields, and the balloon that its timer clears, the thread never held.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -36,7 +36,7 @@ TEST_F(SystrayTest, AddAndDeleteSetTheIconFields) {
         const auto& sent = api.sent.back();
         EXPECT_EQ(sent.message, remove ? kNimDelete : kNimAdd);
         const TrayIconRecord& r = sent.record;
-        EXPECT_EQ(r.cbSize, sizeof(TrayIconRecord));
+        EXPECT_EQ(r.cbSize, kTrayRecordXpSize);
         EXPECT_EQ(r.hWnd, kOwner);
         EXPECT_EQ(r.uID, 1u);
         EXPECT_EQ(r.uFlags, 7u);
@@ -52,9 +52,12 @@ TEST_F(SystrayTest, AddAndDeleteSetTheIconFields) {
     }
 }
 
-TEST_F(SystrayTest, BalloonFillsTheInfoFieldsThenClearsAfterItsTime) {
+TEST_F(SystrayTest, BalloonFillsTheInfoFieldsThenItsTimerClearsIt) {
     tray.SetTrayIcon(kIcon, "Mevra", false);
     tray.ShowTrayBalloon("clip.avi", "Mevra", kBalloonInfoFlags, true, 1500);
+    ASSERT_EQ(api.sent.size(), 2u);
+    EXPECT_EQ(api.timers, std::vector<std::uint32_t>{1500});
+    tray.BalloonTimeUp();
     ASSERT_EQ(api.sent.size(), 3u);
     const TrayIconRecord& shown = api.sent[1].record;
     EXPECT_EQ(api.sent[1].message, kNimModify);
@@ -62,7 +65,6 @@ TEST_F(SystrayTest, BalloonFillsTheInfoFieldsThenClearsAfterItsTime) {
     EXPECT_EQ(shown.dwInfoFlags, 0x11u);
     ExpectPadded(shown.szInfo, "clip.avi");
     ExpectPadded(shown.szInfoTitle, "Mevra");
-    EXPECT_EQ(api.sleeps, std::vector<std::uint32_t>{1500});
 
     // The clearing call: same record, empty texts, the tip and icon untouched.
     const TrayIconRecord& cleared = api.sent[2].record;
@@ -74,17 +76,18 @@ TEST_F(SystrayTest, BalloonFillsTheInfoFieldsThenClearsAfterItsTime) {
     ExpectPadded(cleared.szTip, "Mevra");
     EXPECT_EQ(cleared.hIcon, kIcon);
     EXPECT_EQ(cleared.uID, 1u);
-    EXPECT_EQ(j, (fake::Journal{"tray: add", "tray: modify clip.avi", "tray: sleep 1500",
-                                "tray: modify "}));
+    EXPECT_EQ(j, (fake::Journal{"tray: add", "tray: modify clip.avi", "tray: timer 1500",
+                                "tray: timer off", "tray: modify "}));
 }
 
 TEST_F(SystrayTest, NamedBalloonSetsWhatAnyBalloonDoesAndPassesTheNameOn) {
     tray.SetTrayIcon(kIcon, "Mevra", false);
     tray.ShowTrayBalloon("clip.avi", "Mevra", kBalloonInfoFlags, true, 1500);
     tray.ShowNamedBalloon("\xd0\xa4.avi", ": gone", "Mevra", kBalloonInfoFlags, 1500);
-    ASSERT_EQ(api.sent.size(), 5u);
+    tray.BalloonTimeUp();
+    ASSERT_EQ(api.sent.size(), 4u);
     const auto& ansi = api.sent[1];
-    const auto& wide = api.sent[3];
+    const auto& wide = api.sent[2];
     EXPECT_EQ(wide.message, kNimModify);
     EXPECT_EQ(wide.name, "\xd0\xa4.avi");
     ExpectPadded(wide.record.szInfo, ": gone");
@@ -96,18 +99,52 @@ TEST_F(SystrayTest, NamedBalloonSetsWhatAnyBalloonDoesAndPassesTheNameOn) {
     EXPECT_EQ(wide.record.hWnd, kOwner);
     EXPECT_EQ(wide.record.hIcon, kIcon);
     EXPECT_EQ(wide.record.cbSize, ansi.record.cbSize);
-    EXPECT_EQ(api.sleeps, (std::vector<std::uint32_t>{1500, 1500}));
-    EXPECT_EQ(api.sent[4].name, "");
-    ExpectPadded(api.sent[4].record.szInfo, "");
+    EXPECT_EQ(api.timers, (std::vector<std::uint32_t>{1500, 1500}));
+    EXPECT_EQ(api.sent[3].name, "");
+    ExpectPadded(api.sent[3].record.szInfo, "");
 }
 
-TEST_F(SystrayTest, NoTimeoutMeansNoSleepAndNoClear) {
-    for (std::int32_t timeout : {0, -5}) {
-        api.sent.clear();
-        tray.ShowTrayBalloon("x", "Mevra", kBalloonInfoFlags, true, timeout);
-        EXPECT_EQ(api.sent.size(), 1u);
+// What the timer does after each sequence: a newer balloon takes the older one's place
+// and its time; one without a time (or a clear) leaves no timer to cut it short.
+TEST_F(SystrayTest, TheNewestBalloonOwnsTheTimer) {
+    const struct {
+        const char* what;
+        std::vector<std::pair<std::string, std::int32_t>> shown;  // text ("" clears), time
+        std::vector<std::uint32_t> starts;
+        bool running;
+    } cases[] = {
+        {"one", {{"a", 1500}}, {1500}, true},
+        {"newer replaces older", {{"a", 1500}, {"b", 1000}}, {1500, 1000}, true},
+        {"newer without a time", {{"a", 1500}, {"b", 0}}, {1500}, false},
+        {"cleared by hand", {{"a", 1500}, {"", 1500}}, {1500}, false},
+        {"no time at all", {{"a", 0}, {"b", -5}}, {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        api.timers.clear();
+        api.timerRunning = false;
+        Systray fresh{api};
+        for (const auto& [text, ms] : c.shown)
+            fresh.ShowTrayBalloon(text, "Mevra", kBalloonInfoFlags, !text.empty(), ms);
+        EXPECT_EQ(api.timers, c.starts);
+        EXPECT_EQ(api.timerRunning, c.running);
+        EXPECT_EQ(fresh.BalloonTimerRunning(), c.running);
     }
-    EXPECT_TRUE(api.sleeps.empty());
+}
+
+TEST_F(SystrayTest, VistaShellsGetTheWholeRecordAndRealtimeBalloons) {
+    for (bool vista : {false, true}) {
+        api.realtime = vista;
+        tray.SetTrayIcon(kIcon, "Mevra", false);
+        EXPECT_EQ(api.sent.back().record.cbSize, vista ? kTrayRecordVistaSize : kTrayRecordXpSize);
+        EXPECT_EQ(api.sent.back().record.uFlags, 7u);
+        tray.ShowTrayBalloon("x", "Mevra", kBalloonInfoFlags, true, 1500);
+        tray.BalloonTimeUp();
+        for (std::size_t i = api.sent.size() - 2; i < api.sent.size(); ++i) {
+            EXPECT_EQ(api.sent[i].record.cbSize, vista ? kTrayRecordVistaSize : kTrayRecordXpSize);
+            EXPECT_EQ(api.sent[i].record.uFlags, vista ? 0x57u : 0x17u);
+        }
+    }
 }
 
 TEST_F(SystrayTest, OverlongTextsAreCutAndStillEndWithANul) {

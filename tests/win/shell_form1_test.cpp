@@ -6,7 +6,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -73,7 +75,8 @@ HWND MakeProbe() {
 
 TEST(TrayRecord, IsTheBalloonNotifyIconDataLayout) {
     if (sizeof(void*) != 4) GTEST_SKIP() << "the 488-byte form is the 32-bit one";
-    EXPECT_EQ(sizeof(TrayIconRecord), 488u);
+    EXPECT_EQ(kTrayRecordXpSize, 488u);
+    EXPECT_EQ(kTrayRecordVistaSize, 508u);
     EXPECT_EQ(static_cast<std::size_t>(NOTIFYICONDATAA_V2_SIZE), 488u);
     const std::size_t offsets[][2] = {
         {offsetof(TrayIconRecord, cbSize), 0},         {offsetof(TrayIconRecord, hWnd), 4},
@@ -82,7 +85,8 @@ TEST(TrayRecord, IsTheBalloonNotifyIconDataLayout) {
         {offsetof(TrayIconRecord, szTip), 24},         {offsetof(TrayIconRecord, dwState), 152},
         {offsetof(TrayIconRecord, dwStateMask), 156},  {offsetof(TrayIconRecord, szInfo), 160},
         {offsetof(TrayIconRecord, uTimeout), 416},     {offsetof(TrayIconRecord, szInfoTitle), 420},
-        {offsetof(TrayIconRecord, dwInfoFlags), 484},
+        {offsetof(TrayIconRecord, dwInfoFlags), 484},  {offsetof(TrayIconRecord, guidItem), 488},
+        {offsetof(TrayIconRecord, hBalloonIcon), 504},
     };
     for (const auto& o : offsets) EXPECT_EQ(o[0], o[1]);
 }
@@ -248,17 +252,68 @@ TEST_F(Form1WindowTest, HotkeyMessagesReachTheCommands) {
     SendMessageA(h, WM_HOTKEY, 42, 0);  // no such row
 }
 
-TEST_F(Form1WindowTest, HotkeysQueuedDuringACommandEachRunOnce) {
+TEST_F(Form1WindowTest, QueuedHotkeysEachRunInTheOrderPressed) {
     HWND h = window.hwnd();
-    PostMessageA(h, WM_HOTKEY, 2, 0);                               // Shift+Del
-    for (int i = 0; i < 3; ++i) PostMessageA(h, WM_HOTKEY, 8, 0);  // Ctrl+M
-    PostMessageA(h, WM_HOTKEY, 2, 0);                               // Shift+Del again
-    SendMessageA(h, WM_HOTKEY, 9, 0);                               // Ctrl+Space, then the queue
-    EXPECT_TRUE(window.form().m_blnPaused);
-    EXPECT_TRUE(window.form().m_blnDesktopHidden);  // toggled once, not twice
-    EXPECT_TRUE(window.form().m_blnMuted);          // once, not three times, and not lost
-    MSG left{};
-    EXPECT_FALSE(PeekMessageA(&left, h, WM_HOTKEY, WM_HOTKEY, PM_REMOVE));
+    for (WPARAM id : {2, 8, 8, 8, 2, 9, 6, 9}) PostMessageA(h, WM_HOTKEY, id, 0);
+    Pump();
+    EXPECT_FALSE(window.form().m_blnDesktopHidden);  // toggled twice
+    EXPECT_TRUE(window.form().m_blnMuted);           // three times
+    EXPECT_TRUE(window.form().m_blnPaused);          // Pause, Play, Pause
+}
+
+// The user's keys: a changed one is registered in its default's place, an empty one not
+// at all, and one another program holds is named in a balloon while the rest still work.
+std::vector<std::string> g_keyLines;
+
+TEST(UserHotkeys, RegistryValuesDecideTheKeys) {
+    const char* kKey = "Software\\Mevra\\Hotkeys";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::pair<const char*, const char*> values[] = {{"Stop", "Ctrl+Alt+S"}, {"Mute", ""}, {"Pause", "ctrl+F7"}};
+    for (const auto& v : values)
+        RegSetValueExA(key, v.first, 0, REG_SZ, reinterpret_cast<const BYTE*>(v.second),
+                       static_cast<DWORD>(std::strlen(v.second) + 1));
+    RegCloseKey(key);
+    HWND holder = MakeProbe();  // another program's window holding Shift+Ins
+    ASSERT_TRUE(RegisterHotKey(holder, 1, MOD_SHIFT, VK_INSERT));
+
+    g_keyLines.clear();
+    const DebugSink previous = SetDebugSink([](const std::string& line) { g_keyLines.push_back(line); });
+    KORVANECLASS media{Win32Mci(), Win32MediaSystem()};
+    Form1Window window{GetModuleHandleA(nullptr), &media};
+    ASSERT_TRUE(window.Load());
+    SetDebugSink(previous);
+    RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
+
+    HWND probe = MakeProbe();
+    const struct {
+        UINT mods, vk;
+        bool held;
+    } chords[] = {
+        {MOD_CONTROL | MOD_ALT, 'S', true}, {MOD_CONTROL, 'S', false},  // changed
+        {MOD_CONTROL, 'M', false},                                       // switched off
+        {MOD_CONTROL, VK_F7, true},         {MOD_CONTROL, VK_SPACE, false},
+        {MOD_CONTROL, 'O', true},           {MOD_SHIFT, VK_DELETE, true},
+        {MOD_CONTROL, VK_LEFT, true},       {MOD_CONTROL, VK_RIGHT, true}, {MOD_CONTROL, 'P', true},
+    };
+    for (const auto& c : chords) {
+        const bool free = RegisterHotKey(probe, 7, c.mods, c.vk) != FALSE;
+        if (free) UnregisterHotKey(probe, 7);
+        EXPECT_EQ(free, !c.held) << c.mods << "+" << c.vk;
+    }
+    // The row keeps its id: Stop is still 7, and its new key is what id 7 holds.
+    ASSERT_TRUE(UnregisterHotKey(window.hwnd(), 7));
+    EXPECT_TRUE(RegisterHotKey(probe, 7, MOD_CONTROL | MOD_ALT, 'S'));
+    UnregisterHotKey(probe, 7);
+    const std::string balloon = "Mevra: balloon [In use by another program: ShowDesktop (Shift+Ins)]";
+    EXPECT_EQ(std::count(g_keyLines.begin(), g_keyLines.end(), balloon), 1) << ::testing::PrintToString(g_keyLines);
+
+    window.Unload();
+    Pump();
+    UnregisterHotKey(holder, 1);
+    DestroyWindow(holder);
+    DestroyWindow(probe);
 }
 
 TEST_F(Form1WindowTest, SecondInstanceIsRefusedAndTouchesNothing) {
