@@ -285,6 +285,11 @@ LRESULT CALLBACK FilmWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
 }
 
+BOOL CALLBACK CollectWindow(HWND w, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
+    return TRUE;
+}
+
 // This thread's message-only windows: MFPlay's event window is the one that is new.
 std::vector<HWND> MessageWindows() {
     std::vector<HWND> found;
@@ -292,13 +297,7 @@ std::vector<HWND> MessageWindows() {
     for (HWND w = FindWindowExA(HWND_MESSAGE, nullptr, nullptr, nullptr); w;
          w = FindWindowExA(HWND_MESSAGE, w, nullptr, nullptr))
         if (GetWindowThreadProcessId(w, nullptr) == self) found.push_back(w);
-    EnumThreadWindows(
-        self,
-        [](HWND w, LPARAM list) {
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
+    EnumThreadWindows(self, CollectWindow, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
