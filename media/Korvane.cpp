@@ -80,9 +80,7 @@ std::string KORVANECLASS::DeviceType() const {
         "AIF", "AIFC", "ASX", "AU",  "AVI",  "DAT", "ENC", "M1V", "MOV",
         "MP2", "MPA",  "MPE", "MPEG", "MPG", "MPM", "MPV", "MPV2", "QT",
         "RMI", "VOB",  "WAV", "WAX", "WMA",  "WMP", "WMV", "WMX"};
-    const std::string shortened = Filename();
-    // Without a short name, the extension of the long one.
-    const std::string ext = ToUpperAscii(GetFileExtension(shortened.empty() ? file_ : shortened));
+    const std::string ext = ToUpperAscii(GetFileExtension(Filename()));
     if (ext.empty()) return std::string();
     if (EqualNoCase(ext, "MID")) return "Sequencer";
     for (const char* known : kMpegVideo)
@@ -108,10 +106,11 @@ std::string KORVANECLASS::ErrorText(std::uint32_t code) {
 }
 
 std::string KORVANECLASS::OpenPath() const {
-    // Unquoted, the open reads up to the first blank: a short form with one, or a volume
-    // without short names, needs the long path in quotes.
+    // Unquoted, the open reads up to the first blank: on a volume without short names
+    // the "short" form is the long one, blanks and all. No short form at all means the
+    // file cannot be found, which the open then says.
     const std::string shortened = Filename();
-    if (!shortened.empty() && shortened.find(' ') == std::string::npos) return shortened;
+    if (shortened.find(' ') == std::string::npos) return shortened;
     return "\"" + file_ + "\"";
 }
 
