@@ -51,6 +51,8 @@ bool IsModernFilm(const std::string& path) {
 std::string FilmFailureText(std::int32_t result, const std::string& path, const std::string& codec) {
     switch (result) {
         case hr::kMfMissing:
+            // A film MCI should have read is not for Media Foundation to explain.
+            if (!IsModernFilm(path)) return std::string();
             return "Media Foundation (the Media Feature Pack) is missing: install it to play this film";
         case hr::kFileNotFound:
         case hr::kPathNotFound: return "the file is gone";

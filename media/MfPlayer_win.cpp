@@ -47,9 +47,6 @@ constexpr DWORD kOpenTimeoutMs = 15000;     // a slow disk, a first decoder load
 constexpr ULONG kMfVersion = 0x00020070;    // MF_VERSION of the Windows 7 SDK
 constexpr LONGLONG kUnitsPerMs = 10000;     // 100-ns units
 constexpr std::size_t kProbeBytes = 262144;  // each end of the file
-// MF_MT_MAJOR_TYPE and MFMediaType_Audio, kept here rather than linked from mfuuid.
-constexpr GUID kMajorType = {0x48eba18e, 0xf8c9, 0x4687, {0xbf, 0x11, 0x0a, 0x74, 0xc9, 0xf9, 0x6a, 0x8f}};
-constexpr GUID kAudioType = {0x73647561, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 constexpr GUID kHundredNs = {};  // MFP_POSITIONTYPE_100NS
 
 std::string Hex(HRESULT value) {
@@ -68,7 +65,6 @@ using CreatePlayerFn = HRESULT(WINAPI*)(LPCWSTR, BOOL, MFP_CREATION_OPTIONS, IMF
                                         HWND, IMFPMediaPlayer**);
 using StartupFn = HRESULT(WINAPI*)(ULONG, DWORD);
 using ShutdownFn = HRESULT(WINAPI*)();
-using ClearFn = HRESULT(WINAPI*)(PROPVARIANT*);
 
 // DLLs from the system folder only: a film's folder must never supply one.
 HMODULE SystemDll(const char* name) {
@@ -126,6 +122,13 @@ public:
                 itemResult = event->hrEvent;
                 break;
             case MFP_EVENT_TYPE_PLAYBACK_ENDED: ended = true; break;
+            case MFP_EVENT_TYPE_PLAY:
+            case MFP_EVENT_TYPE_PAUSE:
+            case MFP_EVENT_TYPE_STOP:
+            case MFP_EVENT_TYPE_POSITION_SET:
+                // Accepted calls that fail later say so only here.
+                if (FAILED(event->hrEvent)) Trace("event " + std::to_string(event->eEventType), event->hrEvent);
+                break;
             case MFP_EVENT_TYPE_ERROR:
                 Trace("error event", event->hrEvent);
                 if (!itemSet) {
@@ -236,6 +239,7 @@ public:
     }
 
     std::string CodecHint(const std::string& path_utf8) override;
+    int Live() const { return (player_ ? 1 : 0) + (events_ ? 1 : 0) + (window_ ? 1 : 0) + (started_ ? 1 : 0); }
 
     // The film window's repaint: the picture, where the player can draw it again.
     void Repaint() {
@@ -253,8 +257,10 @@ private:
         if (!player_) return E_POINTER;
         PROPVARIANT value{};
         const HRESULT result = get(&value);
-        if (FAILED(result)) return result;
-        ms = value.vt == VT_I8 ? value.hVal.QuadPart / kUnitsPerMs : 0;
+        if (FAILED(result)) return Trace("time", result);
+        if (value.vt == VT_I8) ms = value.hVal.QuadPart / kUnitsPerMs;
+        else if (value.vt == VT_UI8) ms = static_cast<std::int64_t>(value.uhVal.QuadPart / kUnitsPerMs);
+        else return Trace("time of type " + std::to_string(value.vt), E_UNEXPECTED);
         return S_OK;
     }
 
@@ -363,17 +369,21 @@ HRESULT Win32FilmPlayerApi::WaitForItem() {
     return events_->itemResult;
 }
 
+// Stream types are not among an item's attributes everywhere (Wine): every stream but
+// the one whose leaving would take the picture with it is left out.
 void Win32FilmPlayerApi::LeaveOutSound(IMFPMediaItem* item) {
-    static const auto clear = LateBound<ClearFn>("ole32.dll", "PropVariantClear");
     DWORD streams = 0;
-    if (!clear || FAILED(item->GetNumberOfStreams(&streams))) return;
+    if (FAILED(item->GetNumberOfStreams(&streams))) return;
     for (DWORD i = 0; i < streams; ++i) {
-        PROPVARIANT major{};
-        if (FAILED(item->GetStreamAttribute(i, kMajorType, &major))) continue;
-        if (major.vt == VT_CLSID && major.puuid && *major.puuid == kAudioType)
-            Trace("leave out sound stream " + std::to_string(i), item->SetStreamSelection(i, FALSE));
-        clear(&major);
+        BOOL had = FALSE, shown = FALSE;
+        item->HasVideo(&had, &shown);
+        if (FAILED(item->SetStreamSelection(i, FALSE))) continue;
+        BOOL has = FALSE, still = FALSE;
+        if (shown && SUCCEEDED(item->HasVideo(&has, &still)) && !still) item->SetStreamSelection(i, TRUE);
     }
+    BOOL has = FALSE, heard = TRUE;
+    item->HasAudio(&has, &heard);
+    Trace(heard ? "leave out sound (still heard)" : "leave out sound", heard ? E_FAIL : S_OK);
 }
 
 // Looks for the codec's tag near either end of the file, where the container keeps it.
@@ -406,6 +416,7 @@ std::string Win32FilmPlayerApi::CodecHint(const std::string& path_utf8) {
 }  // namespace
 
 FilmPlayerApi& Win32FilmPlayer() { return Adapter(); }
+int LiveMfObjects() { return Adapter().Live(); }
 
 MfEngine& SharedMfEngine() {
     static MfEngine engine = [] {
