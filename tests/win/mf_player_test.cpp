@@ -108,7 +108,7 @@ protected:
         ASSERT_NE(desktop_, nullptr);
         player_.SethwndParent(reinterpret_cast<Hwnd>(desktop_));
         g_lines.clear();
-        Record("test start");
+        InterlockedExchange(&g_lastSign, static_cast<LONG>(GetTickCount()));
         previous_ = SetDebugSink(Record);
     }
 
