@@ -203,3 +203,35 @@ TEST_F(MfPlayerWin, AutomaticTakesAnMp4ToMediaFoundationWhenMciRefusesIt) {
 
 }  // namespace
 }  // namespace mevra
+
+namespace mevra {
+namespace {
+
+// The format table: each film with each choice, which engine took it and whether it played.
+// Only on request (MEVRA_FORMAT_TABLE=1, after make_modern_films DIR all): it costs minutes.
+TEST_F(MfPlayerWin, FormatTable) {
+    if (!std::getenv("MEVRA_FORMAT_TABLE")) GTEST_SKIP() << "MEVRA_FORMAT_TABLE is not set";
+    const char* films[] = {"clip.avi", "clip.mpg", "clip.wmv", "clip.mov", "clip.mp4", "hevc.mp4", "clip.webm", "clip.mkv"};
+    for (EngineChoice choice : {EngineChoice::automatic, EngineChoice::mf}) {
+        for (const char* film : films) {
+            g_lines.clear();
+            SharedMfEngine().SetChoice(choice);
+            player_.SetFilename(TestDataPath(film));
+            const OpenResult opened = player_.PlayMEDIAFILE();
+            const bool mf = SharedMfEngine().Holds();
+            std::string result = opened.code == 0 ? "plays" : "refused: " + opened.text;
+            if (opened.code == 0) {
+                const std::int32_t first = Position();
+                if (!WaitFor(6000, [&] { return Position() > first + 300; })) result = "opened, position does not move";
+            }
+            std::printf("| %-9s | %-4s | %-4s | %s |\n", film, choice == EngineChoice::mf ? "mf" : "auto",
+                        opened.code == 0 ? (mf ? "MF" : "MCI") : "-", result.c_str());
+            std::fflush(stdout);
+            player_.setCommand(kCmdStop);
+            player_.setCommand(kCmdClose);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace mevra
