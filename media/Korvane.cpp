@@ -55,8 +55,8 @@ std::string MinutesSeconds(double seconds) {
 
 }  // namespace
 
-KORVANECLASS::KORVANECLASS(MciApi& mci, MediaSystemApi& system)
-    : mci_(mci), system_(system), alias_(kDefaultAlias) {}
+KORVANECLASS::KORVANECLASS(MciApi& mci, MediaSystemApi& system, MfEngine* mf)
+    : mci_(mci), system_(system), mf_(mf), alias_(kDefaultAlias) {}
 
 std::string KORVANECLASS::AliasName() const { return alias_; }
 void KORVANECLASS::SetAliasName(const std::string& alias) { alias_ = alias; }
@@ -105,7 +105,36 @@ std::string KORVANECLASS::ErrorText(std::uint32_t code) {
     return buffer.substr(0, buffer.find('\0'));
 }
 
+std::string KORVANECLASS::OpenPath() const {
+    // Unquoted, the open reads up to the first blank: on a volume without short names
+    // the "short" form is the long one, blanks and all. No short form at all means the
+    // file cannot be found, which the open then says.
+    const std::string shortened = Filename();
+    if (shortened.find(' ') == std::string::npos) return shortened;
+    return "\"" + file_ + "\"";
+}
+
+void KORVANECLASS::MfCommand(int command, std::int32_t value) {
+    switch (command) {
+        case kCmdStop: mf_->Stop(); break;
+        case kCmdPlay:
+        case kCmdResume: mf_->Play(); break;
+        case kCmdPlayFrom:
+            mf_->SeekTo(value);
+            mf_->Play();
+            break;
+        case kCmdClose: mf_->Close(); break;
+        case kCmdPause: mf_->Pause(); break;
+        case kCmdSpeed: DebugLine("film: the speed stays as it is under Media Foundation"); break;
+        default: break;
+    }
+}
+
 void KORVANECLASS::setCommand(int command, const std::string& drive, std::int32_t value) {
+    if (MfHolds()) {
+        MfCommand(command, value);
+        return;
+    }
     // With the alias free this opens the CD drive under it; with a film
     // loaded it fails and changes nothing.
     if (SendNoReply("open " + drive + " Type cdaudio alias " + alias_ + " wait shareable") == 0)
@@ -130,6 +159,15 @@ void KORVANECLASS::setCommand(int command, const std::string& drive, std::int32_
 }
 
 std::string KORVANECLASS::getStatusInfo(std::int32_t query) {
+    if (MfHolds()) {
+        switch (query) {
+            case kStatusMode: return mf_->Mode();
+            case kStatusPositionMs: return Num(mf_->PositionMs());
+            case kStatusLengthSeconds:
+                return FormatShortest(RoundHalfEven(mf_->LengthMs() / 1000.0), system_.DecimalSeparator());
+            default: return std::string();
+        }
+    }
     std::string reply;
     switch (query) {
         case kStatusLengthFrames:
@@ -226,6 +264,7 @@ std::string KORVANECLASS::POSFORMAT(std::int32_t form) {
 
 bool KORVANECLASS::THE_ENDOFSONG(std::int32_t form) {
     if (form < 0 || form > 2) return true;
+    if (MfHolds()) return mf_->AtEnd();
     std::string position = POSFORMAT(form);
     std::string length = LENGTHFORMAT(form);
     return EqualNoCase(position, length);
@@ -233,7 +272,7 @@ bool KORVANECLASS::THE_ENDOFSONG(std::int32_t form) {
 
 OpenResult KORVANECLASS::OpenMedia(Hwnd lngHWnd, const std::string& AliasName,
                                    const std::string& typeDevice) {
-    const std::string named = "open " + Filename() + " type " + typeDevice + " Alias " +
+    const std::string named = "open " + OpenPath() + " type " + typeDevice + " Alias " +
                               AliasName + " parent " + Num(lngHWnd);
     // Cut inside the alias or the parent, the open would load the film under a
     // name nothing ever closes.
@@ -269,6 +308,44 @@ std::string KORVANECLASS::OpenMediaFile(Hwnd parent, const std::string& alias,
 }
 
 OpenResult KORVANECLASS::PlayMEDIAFILE(std::int32_t where) {
+    if (MfHolds()) {
+        // Play or the loop on the open film: from the start (or where) again.
+        mf_->Restart();
+        if (where != 0) mf_->SeekTo(CheckedMul32(where, 1000));
+        return OpenResult{kMciErrDuplicateAlias, ErrorText(kMciErrDuplicateAlias)};
+    }
+    const EngineChoice choice = mf_ ? mf_->Choice() : EngineChoice::mci;
+    OpenResult mf_first;
+    if (choice == EngineChoice::mf) {
+        mf_first = PlayWithMf(where);
+        if (mf_first.code == 0) return mf_first;
+    }
+    OpenResult opened = PlayWithMci(where);
+    const bool mci_failed = opened.code != 0 && opened.code != kMciErrDuplicateAlias;
+    if (choice == EngineChoice::mci || !mci_failed) return opened;
+    if (choice == EngineChoice::mf) return Neither(opened, mf_first);
+    // MCI's open failed: nothing is reported before Media Foundation has had the film.
+    OpenResult mf_then = PlayWithMf(where);
+    return mf_then.code == 0 ? mf_then : Neither(opened, mf_then);
+}
+
+OpenResult KORVANECLASS::PlayWithMf(std::int32_t where) {
+    Rect rect;
+    if (!system_.WindowRect(hwndParent(), rect)) rect = Rect{};
+    const std::int32_t code =
+        mf_->Start(FilenameUtf8(), hwndParent(), CheckedSub32(rect.right, rect.left),
+                   CheckedSub32(rect.bottom, rect.top), CheckedMul32(where, 1000));
+    if (code >= 0) return OpenResult{};
+    return OpenResult{static_cast<std::uint32_t>(code), std::string()};
+}
+
+OpenResult KORVANECLASS::Neither(const OpenResult& mci, const OpenResult& mf) {
+    const std::string codec = mf_->CodecHint(FilenameUtf8());
+    const std::string why = FilmFailureText(static_cast<std::int32_t>(mf.code), file_, codec);
+    return why.empty() ? mci : OpenResult{mci.code, why};
+}
+
+OpenResult KORVANECLASS::PlayWithMci(std::int32_t where) {
     OpenResult opened = OpenMedia(hwndParent(), AliasName(), DeviceType());
     // Not sent, or closed again: nothing of this film to place or start.
     if (abandoned_) return opened;
@@ -307,27 +384,51 @@ void KORVANECLASS::JumpBy(std::int32_t seconds, bool forward) {
     SendNoReply("play " + alias_ + " from " + Num(target));
 }
 
-void KORVANECLASS::FForward(std::int32_t seconds) { JumpBy(seconds, true); }
-void KORVANECLASS::FRewind(std::int32_t seconds) { JumpBy(seconds, false); }
+void KORVANECLASS::FForward(std::int32_t seconds) {
+    if (MfHolds()) return mf_->JumpBy(CheckedMul32(seconds, 1000));
+    JumpBy(seconds, true);
+}
 
-void KORVANECLASS::SetAudioState(std::int32_t channel, std::int32_t off) {
+void KORVANECLASS::FRewind(std::int32_t seconds) {
+    if (MfHolds()) return mf_->JumpBy(-CheckedMul32(seconds, 1000));
+    JumpBy(seconds, false);
+}
+
+bool KORVANECLASS::SetAudioState(std::int32_t channel, std::int32_t off) {
     const char* name = nullptr;
     switch (channel) {
         case kAudioRightChannel: name = "right"; break;
         case kAudioLeftChannel: name = "left"; break;
         case kAudioAllChannels: name = "all"; break;
-        default: return;
+        default: return false;
     }
+    if (MfHolds()) {
+        if (channel == kAudioAllChannels) return mf_->Mute(off != 0);
+        DebugLine("film: one channel alone cannot be silenced under Media Foundation");
+        return false;
+    }
+    // MCI's answer has never changed what the menu shows.
     SendNoReply("set " + alias_ + " audio " + name + (off == 0 ? " on" : " off"));
+    return true;
 }
 
 Hwnd KORVANECLASS::GetHwndDesktop() { return system_.FindWindowByTitle(kDesktopWindowTitle); }
 
 std::int32_t KORVANECLASS::PositionMs() {
+    if (MfHolds()) return mf_->PositionMs();
     return ToInt32(WholeNumber(getStatusInfo(3)).value_or(0));
 }
 
 OpenResult KORVANECLASS::ReopenAt(std::int32_t ms, bool paused) {
+    if (MfHolds()) {
+        Rect rect;
+        if (!system_.WindowRect(hwndParent(), rect)) rect = Rect{};
+        const std::int32_t code =
+            mf_->MoveTo(hwndParent(), CheckedSub32(rect.right, rect.left), CheckedSub32(rect.bottom, rect.top), ms, paused);
+        if (code >= 0) return OpenResult{};
+        const std::string why = FilmFailureText(code, file_, std::string());
+        return OpenResult{static_cast<std::uint32_t>(code), why.empty() ? "the film cannot be moved" : why};
+    }
     SendNoReply("close " + alias_);
     OpenResult opened = OpenMedia(hwndParent(), AliasName(), DeviceType());
     if (opened.code != 0) return opened;
@@ -341,11 +442,13 @@ OpenResult KORVANECLASS::ReopenAt(std::int32_t ms, bool paused) {
 }
 
 void KORVANECLASS::PutWindow(std::int32_t width, std::int32_t height) {
+    if (MfHolds()) return mf_->Place(width, height);
     std::int32_t w = width, h = height;
     MoveVideoTo(hwndParent(), 0, 0, w, h, 0);
 }
 
 void KORVANECLASS::PutDestination(std::int32_t width, std::int32_t height) {
+    if (MfHolds()) return mf_->Place(width, height);
     SendNoReply("put " + alias_ + " destination at 0 0 " + Num(width) + " " + Num(height));
 }
 

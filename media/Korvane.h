@@ -1,12 +1,15 @@
 #pragma once
 // KORVANECLASS: one MCI device opened under an alias and driven only by MCI
 // command strings. The film's state lives in the device, not in this object;
-// two players with the same alias drive the same film.
+// two players with the same alias drive the same film. Given a Media Foundation
+// engine, a film MCI cannot open (or every film, by the `Player` setting) plays
+// there instead, and while it holds a film every operation goes to it.
 #include <cstdint>
 #include <string>
 #include "base/Types.h"
 #include "media/MediaApi.h"
 #include "media/MediaPlayer.h"
+#include "media/MfEngine.h"
 
 namespace mevra {
 
@@ -32,7 +35,7 @@ inline constexpr char kNoAnswerText[] = "the film opened but does not answer, so
 class KORVANECLASS : public MediaPlayer {
 public:
     // Both adapters must outlive the player. Nothing is sent to MCI here.
-    KORVANECLASS(MciApi& mci, MediaSystemApi& system);
+    KORVANECLASS(MciApi& mci, MediaSystemApi& system, MfEngine* mf = nullptr);
     // Sends nothing: the device stays open until setCommand(kCmdClose).
     ~KORVANECLASS() override = default;
 
@@ -64,7 +67,7 @@ public:
                             std::int32_t& height, std::int32_t margin = 0);
     void FForward(std::int32_t seconds) override;
     void FRewind(std::int32_t seconds) override;
-    void SetAudioState(std::int32_t channel, std::int32_t off) override;
+    bool SetAudioState(std::int32_t channel, std::int32_t off) override;
     Hwnd GetHwndDesktop();
 
     // Moving the film to another desktop window.
@@ -77,6 +80,14 @@ private:
     OpenResult OpenMedia(Hwnd lngHWnd, const std::string& AliasName,
                          const std::string& typeDevice);
     void JumpBy(std::int32_t seconds, bool forward);  // FForward / FRewind
+    OpenResult PlayWithMci(std::int32_t where);
+    // The film through Media Foundation; the result's code is the HRESULT then.
+    OpenResult PlayWithMf(std::int32_t where);
+    // When neither engine plays the film: the reason a user can act on, else MCI's.
+    OpenResult Neither(const OpenResult& mci, const OpenResult& mf);
+    bool MfHolds() const { return mf_ && mf_->Holds(); }
+    void MfCommand(int command, std::int32_t value);
+    std::string OpenPath() const;  // the path as the open command carries it
     std::uint32_t SendNoReply(const std::string& command);
     static constexpr std::uint32_t kStatusReply = 256;  // status replies, filled with NULs
     std::string Query(const std::string& command, std::uint32_t buffer_size = kStatusReply);
@@ -87,6 +98,7 @@ private:
 
     MciApi& mci_;
     MediaSystemApi& system_;
+    MfEngine* mf_;
     std::string alias_;
     std::string file_;
     Hwnd parent_ = 0;

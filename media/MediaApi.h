@@ -44,3 +44,40 @@ public:
 };
 
 }  // namespace mevra
+
+namespace mevra {
+
+// Media Foundation's MFPlay driving one film in a window of the program's own. Results
+// are HRESULTs (0 = S_OK, negative = failure); times in milliseconds.
+class FilmPlayerApi {
+public:
+    virtual ~FilmPlayerApi() = default;
+    // mfplay.dll and mfplat.dll are on this Windows.
+    virtual bool Available() = 0;
+    // Whether this PC has a sound output at all.
+    virtual bool HasAudioDevice() = 0;
+    // Creates the film's window, a child of parent at 0,0 sized width x height, and a
+    // player with the film (full path, UTF-8) set and stopped at its start; its sound
+    // stream is left out when without_audio. On failure nothing is left behind.
+    virtual std::int32_t Open(const std::string& path_utf8, Hwnd parent, std::int32_t width,
+                              std::int32_t height, bool without_audio) = 0;
+    // Releases the player and destroys its window; nothing when none is open.
+    virtual void Close() = 0;
+    virtual std::int32_t Play() = 0;
+    virtual std::int32_t Pause() = 0;
+    virtual std::int32_t Stop() = 0;
+    virtual std::int32_t Position(std::int64_t& ms) = 0;
+    virtual std::int32_t Duration(std::int64_t& ms) = 0;
+    virtual std::int32_t Seek(std::int64_t ms) = 0;
+    virtual std::int32_t SetMute(bool mute) = 0;
+    // 1 stopped, 2 playing, 3 paused, as MFP_MEDIAPLAYER_STATE; 0 when unknown.
+    virtual std::int32_t State() = 0;
+    // Moves the film's window to 0,0 width x height and fits the picture to it.
+    virtual std::int32_t Place(std::int32_t width, std::int32_t height) = 0;
+    // True once for each end-of-playback event since the last call, Open or Play.
+    virtual bool TakeEnded() = 0;
+    // "HEVC", "VP9", "AV1" when the file's header names one of them; "" otherwise.
+    virtual std::string CodecHint(const std::string& path_utf8) = 0;
+};
+
+}  // namespace mevra

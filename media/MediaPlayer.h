@@ -57,8 +57,9 @@ public:
     virtual OpenResult PlayMEDIAFILE(std::int32_t where = 0) = 0;
     virtual void FForward(std::int32_t seconds) = 0;  // throws OverflowError
     virtual void FRewind(std::int32_t seconds) = 0;   // throws OverflowError
-    // channel is an AudioChannel; off 0 turns its sound on, anything else off.
-    virtual void SetAudioState(std::int32_t channel, std::int32_t off) = 0;
+    // channel is an AudioChannel; off 0 turns its sound on, anything else off. False
+    // when the player refused it and the sound is as it was.
+    virtual bool SetAudioState(std::int32_t channel, std::int32_t off) = 0;
     // form as for LENGTHFORMAT and POSFORMAT.
     virtual bool THE_ENDOFSONG(std::int32_t form) = 0;
 

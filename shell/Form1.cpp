@@ -14,8 +14,10 @@
 namespace mevra {
 
 const std::string kMovieFilter = std::string("Movie (*.dat;*.mpg;*.avi;*.asf;*.wmv)") + '\0' +
-                                 "*.dat;*.mpg;*.avi;*.wmv" + '\0' + "Other Mov(*.mov)" + '\0' +
-                                 "*.mov" + '\0';
+                                 "*.dat;*.mpg;*.avi;*.asf;*.wmv" + '\0' + "Other Mov(*.mov)" + '\0' +
+                                 "*.mov" + '\0' + "Modern film (*.mp4;*.m4v;*.mkv;*.webm;*.mov;*.3gp)" + '\0' +
+                                 "*.mp4;*.m4v;*.mkv;*.webm;*.mov;*.3gp" + '\0' + "All files (*.*)" + '\0' +
+                                 "*.*" + '\0';
 
 namespace {
 
@@ -246,8 +248,9 @@ void Form1::mnuFR_Click() {
 }
 
 void Form1::mnuM_Click() {
-    m_blnMuted = !m_blnMuted;
-    p_.media.SetAudioState(kAudioAllChannels, m_blnMuted ? 1 : 0);
+    // A player that refuses leaves the sound, and so the state, as it was.
+    const bool muted = !m_blnMuted;
+    if (p_.media.SetAudioState(kAudioAllChannels, muted ? 1 : 0)) m_blnMuted = muted;
 }
 
 void Form1::mnuloop_Click() { SetChecked(MenuItem::mnuloop, !loopChecked_); }

@@ -32,7 +32,7 @@ constexpr char kOpenDialogTitle[] = "  OPEN MEDIA FILE";
 constexpr std::int32_t kBannerLeft = 6;
 constexpr std::int32_t kBannerTop = 247;
 constexpr std::int32_t kOpenDialogHeight = 307;
-// The open dialog's filter: two description / pattern pairs, each element NUL-ended.
+// The open dialog's filter: description / pattern pairs, each element NUL-ended.
 extern const std::string kMovieFilter;
 
 constexpr std::int32_t kMenuSeekSeconds = 5;

@@ -14,6 +14,7 @@
 #include "dialogs/Form2_win.h"
 #include "media/Korvane.h"
 #include "media/MediaApiWin.h"
+#include "media/MfPlayerWin.h"
 #include "menus/modmenu.h"
 #include "resources/resource.h"
 #include "shell/HOTKEYmod_win.h"
@@ -108,7 +109,7 @@ struct Form1Window::Parts {
     Win32SystemSettings system;
     RegistryMod registry{registryApi, system};
     DesktopMod desktop{system};
-    KORVANECLASS media{Win32Mci(), Win32MediaSystem()};  // m_objMedia
+    KORVANECLASS media{Win32Mci(), Win32MediaSystem(), &SharedMfEngine()};  // m_objMedia
     Win32TrayApi trayApi;
     Systray tray{trayApi};
     Form1Timer timer{*this};

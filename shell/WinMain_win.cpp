@@ -12,6 +12,7 @@
 #include "dialogs/Form2_win.h"
 #include "media/Korvane.h"
 #include "media/MediaApiWin.h"
+#include "media/MfPlayerWin.h"
 #include "shell/Form1_win.h"
 
 namespace mevra {
@@ -31,7 +32,7 @@ void EndWhenLastWindowCloses() {
 
 int Main(HINSTANCE instance) {
     // m_objHotkeyMedia: shares the film player's alias, so it moves the same film.
-    KORVANECLASS hotkeyMedia(Win32Mci(), Win32MediaSystem());
+    KORVANECLASS hotkeyMedia(Win32Mci(), Win32MediaSystem(), &SharedMfEngine());
     Form1Window form1(instance, &hotkeyMedia);
     if (!form1.Load()) return 0;  // another instance runs, or no window could be made
     form1.SetOnDestroyed(EndWhenLastWindowCloses);

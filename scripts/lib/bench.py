@@ -223,6 +223,43 @@ class Bench:
                               "after the window closed")
         self.close(p, cls)
 
+    def play_mf(self, who):
+        """The H.264 MP4 through Media Foundation: Mevra with Player=mf against bare MFPlay."""
+        film = self.a.mp4
+        winfilm = "Z:" + film.replace("/", "\\")
+        # Wine draws MFPlay's picture with its GL renderer only: for these two programs, this row.
+        for exe in ("Mevra.exe", "benchmfplay.exe"):
+            self.wine("reg", "add", f"HKCU\\Software\\Wine\\AppDefaults\\{exe}\\Direct3D",
+                      "/v", "renderer", "/d", "gl", "/f")
+        try:
+            if who == "ref":
+                exe, cls = self.progs["benchmfplay"], "BenchMfPlay"
+                p = self.start(exe, winfilm, debug="-all,+debugstr", tag="mfplay-ref")
+            else:
+                self.wine("reg", "add", "HKCU\\Software\\Mevra", "/v", "Player", "/d", "mf", "/f")
+                exe, cls = self.mevra(who), "MevraForm1"
+                p = self.start(exe, debug="-all,+debugstr", cwd=os.path.dirname(film), tag=f"mfplay-{who}")
+                self.wait_for("Mevra's window", lambda: self.window(cls), step=0.2)
+                time.sleep(1.5)
+                self.key("ctrl+o")
+                self.wait_for("the open dialog", lambda: "OPEN MEDIA FILE" in self.probe("windows"), step=0.3)
+                time.sleep(1.0)
+                subprocess.run(["xdotool", "type", "--delay", "40", winfilm], check=True)
+                time.sleep(0.5)
+                subprocess.run(["xdotool", "key", "Return"], check=True)
+            self.wait_for("Media Foundation's play", lambda: b"mf [play] -> 0x00000000" in self.trace(p),
+                          step=0.1)
+            time.sleep(self.a.settle)
+            self.add("memory: steady (VmRSS), MP4 (Media Foundation)", who, self.status(p.pid, "VmRSS") / 1024,
+                     "MiB")
+            own, _ = self.cpu(p.pid, self.a.play_seconds)
+            self.add("CPU while playing MP4 (Media Foundation)", who, own, "% core")
+            self.close(p, cls)
+        finally:
+            self.wine("reg", "delete", "HKCU\\Software\\Mevra", "/v", "Player", "/f")
+            for exe in ("Mevra.exe", "benchmfplay.exe"):
+                self.wine("reg", "delete", f"HKCU\\Software\\Wine\\AppDefaults\\{exe}", "/f")
+
     # --- the run -------------------------------------------------------------------
 
     def mevra(self, who):
@@ -241,6 +278,8 @@ class Bench:
             if r < self.a.play_rounds:
                 for who in self.whos:
                     self.play(who)
+                for who in self.whos:
+                    self.play_mf(who)
         self.sizes()
 
     def sizes(self):
@@ -328,6 +367,7 @@ def main():
     ap.add_argument("--build", required=True)
     ap.add_argument("--out", required=True)
     ap.add_argument("--film", required=True)
+    ap.add_argument("--mp4", required=True, help="an H.264 MP4 for the Media Foundation rows")
     ap.add_argument("--wine", default="wine")
     ap.add_argument("--objdump", default="objdump")
     ap.add_argument("--quick", action="store_true")
@@ -343,7 +383,8 @@ def main():
     a.cover_seconds = 3 if a.quick else 10
     os.makedirs(a.out, exist_ok=True)
     bp = os.path.join(a.build, "bench-programs")
-    a.programs = {n: os.path.join(bp, n + ".exe") for n in ("benchtray", "benchmenu", "benchplay", "benchcover")}
+    a.programs = {n: os.path.join(bp, n + ".exe") for n in ("benchtray", "benchmenu", "benchplay", "benchcover",
+                                                          "benchmfplay")}
     a.programs["Mevra"] = os.path.join(a.build, "Mevra.exe")
     os.environ["BENCH_WINE"] = a.wine
 

@@ -94,7 +94,7 @@ xvfb_down() {
 # Short sample films, generated once into the build folder.
 make_films() {
   local dir=$1; mkdir -p "$dir"
-  [ -f "$dir/.done" ] && return 0
+  [ -f "$dir/.done" ] && { make_modern_films "$dir"; return 0; }
   log "generating sample films in $dir"
   local src=(-f lavfi -i "testsrc2=size=320x240:rate=25:duration=6" -f lavfi -i "sine=frequency=440:duration=6")
   ffmpeg -loglevel error -y "${src[@]}" -c:v mpeg4 -c:a pcm_s16le "$dir/clip.avi"
@@ -104,5 +104,22 @@ make_films() {
   ffmpeg -loglevel error -y "${src[@]}" -c:v mpeg4 -c:a aac "$dir/clip.mov"
   mkdir -p "$dir/with blanks"
   cp "$dir/clip.avi" "$dir/with blanks/my clip.avi"
+  make_modern_films "$dir"
   touch "$dir/.done"
+}
+
+# The film most people have, for the Media Foundation engine: H.264 and AAC in MP4. With
+# "all", also the formats only the format table needs (HEVC, VP9, Matroska).
+make_modern_films() {
+  local dir=$1 all=${2:-}
+  local src=(-f lavfi -i "testsrc2=size=320x240:rate=25:duration=6" -f lavfi -i "sine=frequency=440:duration=6")
+  [ -f "$dir/clip.mp4" ] ||
+    ffmpeg -loglevel error -y "${src[@]}" -c:v libx264 -pix_fmt yuv420p -c:a aac "$dir/clip.mp4"
+  [ -n "$all" ] || return 0
+  [ -f "$dir/hevc.mp4" ] ||
+    ffmpeg -loglevel error -y "${src[@]}" -c:v libx265 -tag:v hvc1 -pix_fmt yuv420p -c:a aac "$dir/hevc.mp4" 2>/dev/null
+  [ -f "$dir/clip.webm" ] ||
+    ffmpeg -loglevel error -y "${src[@]}" -c:v libvpx-vp9 -deadline realtime -c:a libopus "$dir/clip.webm"
+  [ -f "$dir/clip.mkv" ] ||
+    ffmpeg -loglevel error -y "${src[@]}" -c:v libx264 -pix_fmt yuv420p -c:a aac "$dir/clip.mkv"
 }

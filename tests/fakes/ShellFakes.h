@@ -89,9 +89,11 @@ public:
     }
     void FForward(std::int32_t n) override { Log("FForward " + std::to_string(n)); }
     void FRewind(std::int32_t n) override { Log("FRewind " + std::to_string(n)); }
-    void SetAudioState(std::int32_t ch, std::int32_t pos) override {
+    bool SetAudioState(std::int32_t ch, std::int32_t pos) override {
         Log("SetAudioState " + std::to_string(ch) + " " + std::to_string(pos));
+        return audio_applies;
     }
+    bool audio_applies = true;  // false: the player refuses the mute
     bool THE_ENDOFSONG(std::int32_t t) override {
         Log("THE_ENDOFSONG " + std::to_string(t));
         if (endAnswers.empty()) return false;

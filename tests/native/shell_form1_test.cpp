@@ -690,6 +690,16 @@ TEST_F(Form1Test, WallpaperIsSavedOnlyOnceAcrossRestarts) {
     EXPECT_EQ(sys.wallpapers.back().path, "C:\\pic.bmp");
 }
 
+TEST_F(Form1Test, ARefusedMuteLeavesTheSoundStateAsItWas) {
+    Start();
+    media.audio_applies = false;
+    form.mnuM_Click();
+    EXPECT_FALSE(form.m_blnMuted);
+    media.audio_applies = true;
+    form.mnuM_Click();
+    EXPECT_TRUE(form.m_blnMuted);
+}
+
 TEST_F(Form1Test, MuteTwiceGivesSoundBackAndIsNotResentForANewFilm) {
     Start();
     form.mnuM_Click();
