@@ -241,10 +241,14 @@ TEST_F(Form1WindowTest, HotkeyMessagesReachTheCommands) {
     EXPECT_TRUE(window.form().m_blnMuted);
     SendMessageA(h, WM_HOTKEY, 8, 0);
     EXPECT_FALSE(window.form().m_blnMuted);
-    SendMessageA(h, WM_HOTKEY, 9, 0);  // Ctrl+Space pauses, whatever the state
+    SendMessageA(h, WM_HOTKEY, 9, 0);  // Ctrl+Space with no film leaves nothing to resume
+    EXPECT_FALSE(window.form().m_blnPaused);
+    window.form().m_blnPlaying = true;  // as if a film played: Pause now holds it
+    SendMessageA(h, WM_HOTKEY, 9, 0);
     EXPECT_TRUE(window.form().m_blnPaused);
     SendMessageA(h, WM_HOTKEY, 6, 0);  // Ctrl+P resumes
     EXPECT_FALSE(window.form().m_blnPaused);
+    window.form().m_blnPlaying = false;
     SendMessageA(h, WM_HOTKEY, 2, 0);  // Shift+Del toggles
     EXPECT_TRUE(window.form().m_blnDesktopHidden);
     SendMessageA(h, WM_HOTKEY, 3, 0);  // Shift+Ins leaves the toggle alone
@@ -254,11 +258,13 @@ TEST_F(Form1WindowTest, HotkeyMessagesReachTheCommands) {
 
 TEST_F(Form1WindowTest, QueuedHotkeysEachRunInTheOrderPressed) {
     HWND h = window.hwnd();
+    window.form().m_blnPlaying = true;  // Pause acts only on a film that plays
     for (WPARAM id : {2, 8, 8, 8, 2, 9, 6, 9}) PostMessageA(h, WM_HOTKEY, id, 0);
     Pump();
     EXPECT_FALSE(window.form().m_blnDesktopHidden);  // toggled twice
     EXPECT_TRUE(window.form().m_blnMuted);           // three times
     EXPECT_TRUE(window.form().m_blnPaused);          // Pause, Play, Pause
+    window.form().m_blnPlaying = false;
 }
 
 // The user's keys: a changed one is registered in its default's place, an empty one not
