@@ -124,7 +124,8 @@ void Form1::Form_EndSession() {
 // --- playback -------------------------------------------------------------
 
 void Form1::StopFilm() {
-    if (!m_blnPlaying) return;
+    // A Play still opening its film has already taken the wallpaper: Stop gives it back.
+    if (!m_blnPlaying && !p_.registry.WallpaperCleared) return;
     // Stopped for good: a later Stop, Open or Exit must not put the old wallpaper
     // back over one the user has chosen since.
     m_blnPlaying = false;
@@ -234,7 +235,7 @@ void Form1::mnuPause_Click() {
 
 void Form1::mnuStop_Click() {
     const FlagGuard busy(filmBusy_);
-    if (m_blnPlaying) StopFilm();
+    StopFilm();
 }
 
 void Form1::mnuFF_Click() {

@@ -16,6 +16,9 @@ static_assert(kVkSpace == VK_SPACE && kVkLeft == VK_LEFT && kVkRight == VK_RIGHT
 // Presses held back while a film command runs are tried again at this pace.
 constexpr UINT_PTR kHotkeyRetryTimerId = 3;  // the loop timer is 1, the balloon timer 2
 constexpr UINT kHotkeyRetryMs = 50;
+// Longest a press waits for a film command. Wine's film open can hang for good; the
+// user's Stop must still get through, so after this it runs inside the command.
+constexpr DWORD kHotkeyHoldLimitMs = 3000;
 // MOD_NOREPEAT, Windows 7 on: a key held down acts once, not at the keyboard's repeat rate.
 constexpr UINT kModNoRepeat = 0x4000;
 
@@ -26,6 +29,7 @@ struct HotkeyHook {
     HotkeyTarget* form = nullptr;
     HOTKEYmod* hotkeys = nullptr;
     HotkeyQueue queue;
+    DWORD heldSince = 0;  // when the oldest held press came
 };
 
 HotkeyHook& Hook() {
@@ -64,7 +68,8 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
             });
         };
         if (msg == WM_TIMER) {
-            if (hook.form && hook.form->FilmBusy()) return 0;
+            if (hook.form && hook.form->FilmBusy() && GetTickCount() - hook.heldSince < kHotkeyHoldLimitMs)
+                return 0;
             KillTimer(hwnd, kHotkeyRetryTimerId);
             hook.queue.Run(run);
             return 0;
@@ -72,6 +77,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         // A film command (or a loop tick) waiting in the player passed this press on: it
         // runs once that command is over, never inside it.
         if (hook.form && hook.form->FilmBusy()) {
+            if (hook.queue.Waiting() == 0) hook.heldSince = GetTickCount();
             hook.queue.Hold(static_cast<std::int32_t>(wParam));
             SetTimer(hwnd, kHotkeyRetryTimerId, kHotkeyRetryMs, nullptr);
             return 0;
