@@ -5,13 +5,12 @@
 // without Windows; where the interface is missing every answer is "nothing".
 #include <cstdint>
 #include <optional>
-#include <vector>
 #include "desktop/SystemSettings.h"
 
 namespace mevra {
 
 struct Slideshow {
-    std::vector<WideText> items;  // folders or pictures, as their parsing names
+    WideText items;  // folders or pictures: their parsing names, each ended by a NUL
     std::uint32_t options = 0;    // DESKTOP_SLIDESHOW_OPTIONS
     std::uint32_t tick = 0;       // milliseconds between pictures
     bool operator==(const Slideshow& o) const {

@@ -137,7 +137,8 @@ std::optional<Slideshow> Win32DesktopWallpaper::RunningSlideshow() {
         if (FAILED(items->GetItemAt(i, &item.p)) ||
             FAILED(item->GetDisplayName(SIGDN_DESKTOPABSOLUTEPARSING, &name)))
             continue;
-        show.items.emplace_back(name, name + lstrlenW(name));
+        for (const wchar_t* c = name; *c; ++c) show.items.push_back(static_cast<char16_t>(*c));
+        show.items.push_back(u'\0');
         TaskFree()(name);
     }
     if (show.items.empty()) return std::nullopt;
@@ -153,11 +154,11 @@ bool Win32DesktopWallpaper::StartSlideshow(const Slideshow& show) {
     ComSession com;
     if (!com.wallpaper.p || !parse || !array) return false;
     std::vector<LPITEMIDLIST> lists;
-    for (const WideText& item : show.items) {
-        std::vector<wchar_t> name = WithNul(item);
+    std::vector<wchar_t> names = WithNul(show.items);
+    names.push_back(L'\0');  // ends the list even when the last name lacks its NUL
+    for (const wchar_t* name = names.data(); *name; name += lstrlenW(name) + 1) {
         LPITEMIDLIST list = nullptr;
-        if (SUCCEEDED(parse(name.data(), nullptr, &list, 0, nullptr)) && list)
-            lists.push_back(list);
+        if (SUCCEEDED(parse(name, nullptr, &list, 0, nullptr)) && list) lists.push_back(list);
     }
     ComRef<IShellItemArray> items;
     HRESULT hr = lists.empty() ? E_FAIL

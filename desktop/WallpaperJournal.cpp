@@ -109,8 +109,7 @@ std::vector<std::uint8_t> EncodeJournal(const WallpaperRecord& record) {
         if (record.slideshow) {
             PutU32(out, record.slideshow->options);
             PutU32(out, record.slideshow->tick);
-            PutU32(out, static_cast<std::uint32_t>(record.slideshow->items.size()));
-            for (const WideText& item : record.slideshow->items) PutText(out, item);
+            PutText(out, record.slideshow->items);
         }
         PutText(out, record.copy);
     }
@@ -141,12 +140,7 @@ std::optional<WallpaperRecord> DecodeJournal(const std::vector<std::uint8_t>& by
             Slideshow show;
             show.options = in.U32();
             show.tick = in.U32();
-            const std::uint32_t count = in.U32();
-            // Each text takes at least its size: a count beyond the bytes is damage.
-            if (!in.ok() || count > bytes.size() / 4) return std::nullopt;
-            show.items.resize(count);
-            for (WideText& item : show.items)
-                if (!ReadText(in, item)) return std::nullopt;
+            if (!ReadText(in, show.items)) return std::nullopt;
             record.slideshow = std::move(show);
         }
         if (!ReadText(in, record.copy)) return std::nullopt;

@@ -14,8 +14,8 @@
 //   colour   1 byte: 1 when the desktop colour follows, 0 when not; then 4 bytes
 //            COLORREF (not in format 0x01)
 //   format 0x03 only, written when a slideshow ran or the picture's file was gone:
-//   slideshow 1 byte: 1 when options 4 bytes, tick 4 bytes, count 4 bytes and count
-//            texts follow, 0 when not
+//   slideshow 1 byte: 1 when options 4 bytes, tick 4 bytes and one text, the items'
+//            names each ended by a NUL, follow; 0 when not
 //   copy     one text: the picture kept from Windows' own copy, or none
 //   (a text is 4 bytes of size, then that many bytes of UTF-16LE)
 //   check    4 bytes: FNV-1a of every byte before it
