@@ -4,6 +4,7 @@
 #include <array>
 #include <initializer_list>
 #include <limits>
+#include "desktop/DesktopWallpaper.h"
 #include "desktop/Registry.h"
 #include "desktop/SystemSettings.h"
 #include "desktop/WallpaperStyle.h"
@@ -17,6 +18,10 @@ constexpr char kWallpaper[] = "Wallpaper";
 constexpr char kWallpaperStyle[] = "WallpaperStyle";
 constexpr char kTileWallpaper[] = "TileWallpaper";
 constexpr char kOriginalWallpaper[] = "OriginalWallpaper";
+// Windows 10 and 11 name the kind of background here; 3 is Windows Spotlight.
+constexpr char kWallpapersKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Wallpapers";
+constexpr char kBackgroundType[] = "BackgroundType";
+constexpr char kSpotlightBackground[] = "3";
 
 // A recorded text value's text, up to its first NUL; "" for other types.
 std::string TextOf(const SavedValue& value) {
@@ -26,8 +31,8 @@ std::string TextOf(const SavedValue& value) {
 }
 }  // namespace
 
-RegistryMod::RegistryMod(Registry& registry, SystemSettings& system)
-    : registry_(registry), system_(system) {}
+RegistryMod::RegistryMod(Registry& registry, SystemSettings& system, DesktopWallpaper* desktop)
+    : registry_(registry), system_(system), desktop_(desktop) {}
 
 std::string RegistryMod::GetRegValue(std::uint32_t hive, const std::string& keyPath,
                                      const std::string& valueName, std::uint32_t view) {
@@ -78,6 +83,7 @@ void RegistryMod::ManageWallpaper(std::int32_t action) {
                 // Without a journal a crash would lose the wallpaper for good: the
                 // film plays over it instead.
                 saved_ = false;
+                Forget(savedRecord_);
                 if (!journalWarned_)
                     system_.DebugOutput("Mevra: wallpaper journal could not be written; "
                                         "the wallpaper stays and the film plays over it");
@@ -92,7 +98,10 @@ void RegistryMod::ManageWallpaper(std::int32_t action) {
             system_.DebugOutput("Mevra: wallpaper not restored; its journal is kept");
             return;
         }
-        journal_.Remove();
+        Forget(savedRecord_);
+        if (spotlight_)
+            system_.DebugOutput("Mevra: Windows Spotlight was the background; Windows offers no "
+                                "way to turn it back on, choose it again in Personalisation");
         // Given back once: until the next clear there is nothing of the user's to restore.
         saved_ = false;
         WallpaperCleared = false;
@@ -123,7 +132,7 @@ void RegistryMod::ApplyLeftoverJournal() {
     } else {
         system_.DebugOutput("Mevra: wallpaper journal unreadable, removed unapplied");
     }
-    journal_.Remove();
+    Forget(record);
 }
 
 void RegistryMod::SaveWallpaper() {
@@ -142,6 +151,17 @@ void RegistryMod::SaveWallpaper() {
         savedPath_ = WideTextOf(savedRecord_.wallpaper);
         if (savedPath_.empty())
             savedPath_ = WideTextOf(ReadSavedValue(registry_, key.get(), kOriginalWallpaper, true));
+    }
+    if (desktop_) {
+        // Clearing stops a slideshow, and Windows rewrites its own copy of the picture.
+        savedRecord_.slideshow = desktop_->RunningSlideshow();
+        const WideText picture = WideTextOf(savedRecord_.wallpaper);
+        const bool blank =
+            std::all_of(picture.begin(), picture.end(), [](char16_t c) { return c == u' '; });
+        if (!savedRecord_.slideshow && !blank && !desktop_->FileExists(picture))
+            savedRecord_.copy = desktop_->KeepWindowsCopy();
+        spotlight_ = GetRegValue(kHkeyCurrentUser, kWallpapersKey, kBackgroundType) ==
+                     kSpotlightBackground;
     }
     saved_ = true;
 }
@@ -183,7 +203,7 @@ bool RegistryMod::RestoreWallpaper() {
     const WallpaperRecord& r = savedRecord_;
     if (r.colour) system_.SetSysColor(kColorBackground, *r.colour);
     const bool tiled_no_style = savedStyle_.empty() && savedTile_ == "1";
-    if (!r.wallpaper.present || !r.tile.present || !r.style.present || tiled_no_style) {
+    if (r.slideshow || !r.copy.empty() || !r.wallpaper.present || !r.tile.present || !r.style.present || tiled_no_style) {
         return RestoreExactly(r, r.wallpaper.present ? savedPath_ : WideText());
     }
     const bool style_is_number = IsNumberText(savedStyle_);
@@ -207,12 +227,24 @@ bool RegistryMod::RestoreExactly(const WallpaperRecord& record, const WideText& 
     // path itself: so tile and style first, the path's own bytes last.
     PutBack(kTileWallpaper, record.tile, record.wide);
     PutBack(kWallpaperStyle, record.style, record.wide);
+    if (record.slideshow) {
+        // Windows writes the slideshow's picture to the values itself.
+        if (desktop_ && desktop_->StartSlideshow(*record.slideshow)) return true;
+        system_.DebugOutput("Mevra: slideshow not restored; its last picture is shown instead");
+    }
+    // A picture whose file is gone is shown from the copy; the values keep its old path.
     const bool shown = record.wide
-                           ? system_.SetDeskWallpaperWide(path, kWallpaperFlags)
+                           ? system_.SetDeskWallpaperWide(record.copy.empty() ? path : record.copy,
+                                                          kWallpaperFlags)
                            // an older version's journal: its bytes are in the code page
                            : system_.SetDeskWallpaper(TextOf(record.wallpaper), kWallpaperFlags);
     PutBack(kWallpaper, record.wallpaper, record.wide);
     return shown;
+}
+
+void RegistryMod::Forget(const WallpaperRecord& record) {
+    journal_.Remove();
+    if (desktop_ && !record.copy.empty()) desktop_->DeleteCopy(record.copy);
 }
 
 void RegistryMod::PutBack(const char* name, const SavedValue& value, bool wide) {

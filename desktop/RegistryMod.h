@@ -13,6 +13,7 @@
 namespace mevra {
 
 class SystemSettings;
+class DesktopWallpaper;
 
 // ManageWallpaper's actions.
 enum WallpaperAction : std::int32_t {
@@ -44,7 +45,8 @@ constexpr std::uint32_t kShortcutBufferSize = 255;
 
 class RegistryMod {
 public:
-    RegistryMod(Registry& registry, SystemSettings& system);
+    // desktop, when given, saves and restores a slideshow and a picture whose file is gone.
+    RegistryMod(Registry& registry, SystemSettings& system, DesktopWallpaper* desktop = nullptr);
 
     // The value as text: REG_SZ and REG_EXPAND_SZ as stored (unexpanded),
     // REG_DWORD in decimal; "" when it cannot be read or has another type. view
@@ -97,6 +99,8 @@ private:
     // and shows path; false when Windows refused it.
     bool RestoreExactly(const WallpaperRecord& record, const WideText& path);
     void PutBack(const char* name, const SavedValue& value, bool wide);
+    // Removes the journal and the picture kept for it.
+    void Forget(const WallpaperRecord& record);
     // The tile and style texts of ApplyWallpaper.
     void WriteStyle(std::int16_t style);
     bool WallpaperIsBlank();
@@ -106,6 +110,8 @@ private:
 
     Registry& registry_;
     SystemSettings& system_;
+    DesktopWallpaper* desktop_;
+    bool spotlight_ = false;  // Windows Spotlight was the background at the save
     // The wallpaper as the last save found it.
     bool saved_ = false;
     WideText savedPath_;  // the picture to show again

@@ -1,6 +1,7 @@
 #include "desktop/WallpaperJournal.h"
 
 #include <array>
+#include <utility>
 
 namespace mevra {
 namespace {
@@ -8,6 +9,7 @@ namespace {
 constexpr std::array<std::uint8_t, 4> kMagic = {'M', 'V', 'W', 'J'};
 constexpr std::uint8_t kFormatAnsi = 1;
 constexpr std::uint8_t kFormatWide = 2;
+constexpr std::uint8_t kFormatSlideshow = 3;
 constexpr std::array<std::uint8_t, 4> kEndMarker = {'E', 'N', 'D', '.'};
 
 std::uint32_t Fnv1a(const std::uint8_t* data, std::size_t size) {
@@ -18,6 +20,14 @@ std::uint32_t Fnv1a(const std::uint8_t* data, std::size_t size) {
 
 void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
+}
+
+void PutText(std::vector<std::uint8_t>& out, const WideText& text) {
+    PutU32(out, static_cast<std::uint32_t>(text.size() * 2));
+    for (const char16_t c : text) {
+        out.push_back(static_cast<std::uint8_t>(c));
+        out.push_back(static_cast<std::uint8_t>(c >> 8));
+    }
 }
 
 // Reads the bytes front to back; any read past the end marks the whole as bad.
@@ -53,6 +63,16 @@ private:
     bool ok_ = true;
 };
 
+bool ReadText(Reader& in, WideText& text) {
+    const std::uint32_t size = in.U32();
+    const std::uint8_t* data = nullptr;
+    if (size % 2 != 0 || !in.Take(size, data)) return false;
+    text.clear();
+    for (std::uint32_t i = 0; i < size; i += 2)
+        text.push_back(static_cast<char16_t>(data[i] | data[i + 1] << 8));
+    return true;
+}
+
 bool ReadEntry(Reader& in, SavedValue& value) {
     const std::uint8_t* flag = nullptr;
     if (!in.Take(1, flag) || *flag > 1) return false;
@@ -70,7 +90,8 @@ bool ReadEntry(Reader& in, SavedValue& value) {
 
 std::vector<std::uint8_t> EncodeJournal(const WallpaperRecord& record) {
     std::vector<std::uint8_t> out(kMagic.begin(), kMagic.end());
-    out.push_back(record.wide ? kFormatWide : kFormatAnsi);
+    const bool more = record.slideshow || !record.copy.empty();
+    out.push_back(!record.wide ? kFormatAnsi : more ? kFormatSlideshow : kFormatWide);
     for (const SavedValue* v : {&record.wallpaper, &record.tile, &record.style}) {
         out.push_back(v->present ? 1 : 0);
         PutU32(out, v->present ? v->type : kRegNone);
@@ -83,6 +104,15 @@ std::vector<std::uint8_t> EncodeJournal(const WallpaperRecord& record) {
         out.push_back(record.colour ? 1 : 0);
         PutU32(out, record.colour.value_or(0));
     }
+    if (record.wide && more) {
+        out.push_back(record.slideshow ? 1 : 0);
+        if (record.slideshow) {
+            PutU32(out, record.slideshow->options);
+            PutU32(out, record.slideshow->tick);
+            PutText(out, record.slideshow->items);
+        }
+        PutText(out, record.copy);
+    }
     PutU32(out, Fnv1a(out.data(), out.size()));
     out.insert(out.end(), kEndMarker.begin(), kEndMarker.end());
     return out;
@@ -93,8 +123,8 @@ std::optional<WallpaperRecord> DecodeJournal(const std::vector<std::uint8_t>& by
     WallpaperRecord record;
     const std::uint8_t* format = nullptr;
     if (!in.Expect(kMagic) || !in.Take(1, format)) return std::nullopt;
-    if (*format != kFormatAnsi && *format != kFormatWide) return std::nullopt;
-    record.wide = *format == kFormatWide;
+    if (*format < kFormatAnsi || *format > kFormatSlideshow) return std::nullopt;
+    record.wide = *format != kFormatAnsi;
     for (SavedValue* v : {&record.wallpaper, &record.tile, &record.style})
         if (!ReadEntry(in, *v)) return std::nullopt;
     if (record.wide) {
@@ -102,6 +132,18 @@ std::optional<WallpaperRecord> DecodeJournal(const std::vector<std::uint8_t>& by
         if (!in.Take(1, has) || *has > 1) return std::nullopt;
         const std::uint32_t colour = in.U32();
         if (*has == 1) record.colour = colour;
+    }
+    if (*format == kFormatSlideshow) {
+        const std::uint8_t* has = nullptr;
+        if (!in.Take(1, has) || *has > 1) return std::nullopt;
+        if (*has == 1) {
+            Slideshow show;
+            show.options = in.U32();
+            show.tick = in.U32();
+            if (!ReadText(in, show.items)) return std::nullopt;
+            record.slideshow = std::move(show);
+        }
+        if (!ReadText(in, record.copy)) return std::nullopt;
     }
     const std::size_t checked = in.pos();
     if (in.U32() != Fnv1a(bytes.data(), checked) || !in.ok()) return std::nullopt;

@@ -13,16 +13,23 @@
 //              read with the wide calls: text is UTF-16LE
 //   colour   1 byte: 1 when the desktop colour follows, 0 when not; then 4 bytes
 //            COLORREF (not in format 0x01)
+//   format 0x03 only, written when a slideshow ran or the picture's file was gone:
+//   slideshow 1 byte: 1 when options 4 bytes, tick 4 bytes and one text, the items'
+//            names each ended by a NUL, follow; 0 when not
+//   copy     one text: the picture kept from Windows' own copy, or none
+//   (a text is 4 bytes of size, then that many bytes of UTF-16LE)
 //   check    4 bytes: FNV-1a of every byte before it
 //   "END."                           end marker
 // Data that is cut short, runs on, or fails the check is unreadable: it is
 // thrown away and never applied in part. Format 0x01, left by older versions,
 // is the same with the values read through the code page; it is still applied,
-// with the ANSI calls, since its bytes are only right for those.
+// with the ANSI calls, since its bytes are only right for those. Format 0x02 is
+// written whenever 0x03 would add nothing, so older versions still read it.
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+#include "desktop/DesktopWallpaper.h"
 #include "desktop/Registry.h"
 #include "desktop/SystemSettings.h"
 
@@ -47,9 +54,11 @@ struct WallpaperRecord {
     SavedValue wallpaper, tile, style;
     bool wide = true;  // read with the wide calls (false only for an old journal)
     std::optional<ColorRef> colour;  // COLOR_BACKGROUND
+    std::optional<Slideshow> slideshow;  // running when saved
+    WideText copy;  // the picture as Windows kept it, when its own file was gone
     bool operator==(const WallpaperRecord& o) const {
         return wallpaper == o.wallpaper && tile == o.tile && style == o.style && wide == o.wide &&
-               colour == o.colour;
+               colour == o.colour && slideshow == o.slideshow && copy == o.copy;
     }
 };
 

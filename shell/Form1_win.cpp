@@ -7,6 +7,7 @@
 #include "desktop/DesktopLayer_win.h"
 #include "desktop/Coverage.h"
 #include "desktop/DesktopMod.h"
+#include "desktop/DesktopWallpaper_win.h"
 #include "desktop/RegistryMod.h"
 #include "desktop/Registry_win.h"
 #include "desktop/SystemSettings_win.h"
@@ -107,7 +108,8 @@ struct Form1Window::Parts {
 
     Win32Registry registryApi;
     Win32SystemSettings system;
-    RegistryMod registry{registryApi, system};
+    Win32DesktopWallpaper wallpaper;
+    RegistryMod registry{registryApi, system, &wallpaper};
     DesktopMod desktop{system};
     KORVANECLASS media{Win32Mci(), Win32MediaSystem(), &SharedMfEngine()};  // m_objMedia
     Win32TrayApi trayApi;
