@@ -20,6 +20,7 @@ public:
         if (result == no_audio_result && without_audio) result = 0;
         open = result >= 0;
         ended = false;
+        state = 1;
         if (open) position = 0;
         return result;
     }
@@ -27,8 +28,14 @@ public:
         calls.push_back("Close");
         open = false;
     }
-    std::int32_t Play() override { return Call("Play", 0); }
-    std::int32_t Pause() override { return Call("Pause", 0); }
+    std::int32_t Play() override {
+        if (!(stuck_after_pause && state == 3)) state = 2;
+        return Call("Play", 0);
+    }
+    std::int32_t Pause() override {
+        state = 3;
+        return Call("Pause", 0);
+    }
     std::int32_t Stop() override { return Call("Stop", 0); }
     std::int32_t Position(std::int64_t& ms) override {
         ms = position;
@@ -44,7 +51,7 @@ public:
         return r;
     }
     std::int32_t SetMute(bool mute) override { return Call(mute ? "Mute" : "Unmute", mute_result); }
-    std::int32_t State() override { return open ? 2 : 0; }
+    std::int32_t State() override { return open ? state : 0; }
     std::int32_t Place(std::int32_t w, std::int32_t h) override {
         return Call("Place " + std::to_string(w) + "x" + std::to_string(h), 0);
     }
@@ -67,6 +74,8 @@ public:
     std::string codec;
     bool open = false;
     bool ended = false;
+    bool stuck_after_pause = false;  // Play after Pause is accepted and changes nothing
+    std::int32_t state = 0;
     std::vector<std::string> calls;
 
 private:

@@ -204,6 +204,36 @@ TEST_F(MfFilmTest, CommandsGoToTheFilmAndCloseLeavesNothingOpen) {
     EXPECT_EQ(mci.Commands().back(), "stop MYPLAYER");
 }
 
+TEST_F(MfFilmTest, AResumeThatDoesNotTakeGetsANewPlayer) {
+    struct Case {
+        std::int32_t seek, reopen;
+        std::vector<std::string> calls;
+        bool going;
+    };
+    const std::string open = "Open C:\\F\\CLIP.MP4 65556 800x600";
+    const Case cases[] = {
+        {0, 0, {"Pause", "Play", "Close", open, "Seek 2500", "Play"}, true},
+        {hr::kNotImplemented, 0, {"Pause", "Play", "Close", open, "Seek 2500", "Play"}, true},
+        {0, hr::kFileNotFound, {"Pause", "Play", "Close", open}, false},
+    };
+    for (const Case& c : cases) {
+        mfApi.open_result = 0;
+        player.setCommand(kCmdClose);
+        ASSERT_EQ(player.PlayMEDIAFILE().code, 0u);
+        mfApi.calls.clear();
+        mfApi.stuck_after_pause = true;
+        mfApi.seek_result = c.seek;
+        mfApi.position = 2500;
+        player.setCommand(kCmdPause);
+        mfApi.open_result = c.reopen;
+        EXPECT_EQ(player.setCommand(kCmdResume), c.going);
+        EXPECT_EQ(mfApi.calls, c.calls);
+        EXPECT_EQ(engine.Mode(), c.going ? "playing" : "");
+        EXPECT_EQ(engine.Holds(), c.going);
+        if (c.going) EXPECT_EQ(mfApi.position, c.seek == 0 ? 2500 : 0);
+    }
+}
+
 TEST_F(MfFilmTest, AReplacedLayerGetsTheFilmAtItsPosition) {
     sys.window_rects[70000] = Rect{0, 0, 1024, 768};
     player.SethwndParent(70000);
