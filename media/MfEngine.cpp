@@ -141,12 +141,15 @@ bool MfEngine::Play() {
         return true;
     }
     if (!Failed(result) && api_.State() == kStatePlaying) return true;
-    // Accepted yet still paused (Wine): a new player goes on where this one stopped, or
-    // from the start where it cannot seek.
+    // Accepted yet still paused (Wine): stopped and started again where it was, or from
+    // the start where it cannot seek; a new player where even that does not take.
     std::int64_t at = 0;
     api_.Position(at);
-    if (!resumeReported_) DebugLine("film: the player did not go on (" + Hex(result) + "): a new one takes over");
+    if (!resumeReported_) DebugLine("film: the player did not go on (" + Hex(result) + "): started again");
     resumeReported_ = true;
+    api_.Stop();
+    if (at > 0) api_.Seek(at);
+    if (!Failed(api_.Play()) && api_.State() == kStatePlaying) return true;
     api_.Close();
     open_ = false;
     const std::int32_t reopened = OpenAndPlay(static_cast<std::int32_t>(at));

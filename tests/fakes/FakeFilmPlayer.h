@@ -21,6 +21,7 @@ public:
         open = result >= 0;
         ended = false;
         state = 1;
+        stuck_after_pause = stuck_after_stop = false;  // a new player is a sound one
         if (open) position = 0;
         return result;
     }
@@ -29,14 +30,17 @@ public:
         open = false;
     }
     std::int32_t Play() override {
-        if (!(stuck_after_pause && state == 3)) state = 2;
+        if (!(stuck_after_pause && state == 3) && !(stuck_after_stop && state == 1)) state = 2;
         return Call("Play", 0);
     }
     std::int32_t Pause() override {
         state = 3;
         return Call("Pause", 0);
     }
-    std::int32_t Stop() override { return Call("Stop", 0); }
+    std::int32_t Stop() override {
+        state = 1;
+        return Call("Stop", 0);
+    }
     std::int32_t Position(std::int64_t& ms) override {
         ms = position;
         return 0;
@@ -75,6 +79,7 @@ public:
     bool open = false;
     bool ended = false;
     bool stuck_after_pause = false;  // Play after Pause is accepted and changes nothing
+    bool stuck_after_stop = false;   // and so after Stop
     std::int32_t state = 0;
     std::vector<std::string> calls;
 
