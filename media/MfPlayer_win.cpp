@@ -44,7 +44,7 @@ namespace {
 
 constexpr char kFilmClass[] = "MevraFilm";
 constexpr DWORD kOpenTimeoutMs = 15000;     // a slow disk, a first decoder load
-constexpr DWORD kStartTimeoutMs = 3000;     // a start or resume takes a frame or two
+constexpr DWORD kResumeTimeoutMs = 3000;    // a resume takes a frame or two
 constexpr ULONG kMfVersion = 0x00020070;    // MF_VERSION of the Windows 7 SDK
 constexpr LONGLONG kUnitsPerMs = 10000;     // 100-ns units
 constexpr std::size_t kProbeBytes = 262144;  // each end of the file
@@ -199,16 +199,14 @@ public:
         }
     }
 
-    // Returns once the player has started: a Stop or Close in the midst of a start brings
-    // Wine's player down. A resume is done only then, as Wine accepts it and stays paused.
+    // A resume is done once the player says it plays: Wine accepts it and stays paused.
     std::int32_t Play() override {
         if (!player_) return E_POINTER;
         const bool resuming = State() == MFP_MEDIAPLAYER_STATE_PAUSED;
         events_->ended = events_->played = false;
         const HRESULT result = Trace("play", player_->Play());
-        if (FAILED(result)) return result;
-        const HRESULT started = Trace("playing", WaitFor(events_->played, events_->playResult, kStartTimeoutMs));
-        return resuming ? started : result;
+        if (FAILED(result) || !resuming) return result;
+        return Trace("playing", WaitFor(events_->played, events_->playResult, kResumeTimeoutMs));
     }
     std::int32_t Pause() override { return player_ ? Trace("pause", player_->Pause()) : E_POINTER; }
     std::int32_t Stop() override { return player_ ? Trace("stop", player_->Stop()) : E_POINTER; }
