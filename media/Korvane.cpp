@@ -114,27 +114,24 @@ std::string KORVANECLASS::OpenPath() const {
     return "\"" + file_ + "\"";
 }
 
-void KORVANECLASS::MfCommand(int command, std::int32_t value) {
+bool KORVANECLASS::MfCommand(int command, std::int32_t value) {
     switch (command) {
         case kCmdStop: mf_->Stop(); break;
         case kCmdPlay:
-        case kCmdResume: mf_->Play(); break;
+        case kCmdResume: return mf_->Play();
         case kCmdPlayFrom:
             mf_->SeekTo(value);
-            mf_->Play();
-            break;
+            return mf_->Play();
         case kCmdClose: mf_->Close(); break;
         case kCmdPause: mf_->Pause(); break;
         case kCmdSpeed: DebugLine("film: the speed stays as it is under Media Foundation"); break;
         default: break;
     }
+    return true;
 }
 
-void KORVANECLASS::setCommand(int command, const std::string& drive, std::int32_t value) {
-    if (MfHolds()) {
-        MfCommand(command, value);
-        return;
-    }
+bool KORVANECLASS::setCommand(int command, const std::string& drive, std::int32_t value) {
+    if (MfHolds()) return MfCommand(command, value);
     // With the alias free this opens the CD drive under it; with a film
     // loaded it fails and changes nothing.
     if (SendNoReply("open " + drive + " Type cdaudio alias " + alias_ + " wait shareable") == 0)
@@ -156,6 +153,7 @@ void KORVANECLASS::setCommand(int command, const std::string& drive, std::int32_
         case kCmdResume: SendNoReply("resume " + alias_); break;
         default: break;
     }
+    return true;
 }
 
 std::string KORVANECLASS::getStatusInfo(std::int32_t query) {

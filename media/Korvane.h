@@ -50,7 +50,7 @@ public:
     std::string DeviceType() const;         // MCI device type by extension
 
     // Playback commands, each preceded by the CD-audio open.
-    void setCommand(int command, const std::string& drive = "", std::int32_t value = 0) override;
+    bool setCommand(int command, const std::string& drive = "", std::int32_t value = 0) override;
 
     // Status queries and time formats. Forms: 0 seconds, 1 "mm:ss", 2 as MCI answers.
     std::string getStatusInfo(std::int32_t query);  // throws OverflowError (kStatusPositionMs)
@@ -86,7 +86,7 @@ private:
     // When neither engine plays the film: the reason a user can act on, else MCI's.
     OpenResult Neither(const OpenResult& mci, const OpenResult& mf);
     bool MfHolds() const { return mf_ && mf_->Holds(); }
-    void MfCommand(int command, std::int32_t value);
+    bool MfCommand(int command, std::int32_t value);
     std::string OpenPath() const;  // the path as the open command carries it
     std::uint32_t SendNoReply(const std::string& command);
     static constexpr std::uint32_t kStatusReply = 256;  // status replies, filled with NULs

@@ -50,7 +50,8 @@ public:
     virtual std::string FilenameUtf8() const = 0;
 
     // command is a MediaCommand; drive and value serve the CD open and kCmdPlayFrom/kCmdSpeed.
-    virtual void setCommand(int command, const std::string& drive = "", std::int32_t value = 0) = 0;
+    // false only when a film that should play is lost on the way (nothing plays any more).
+    virtual bool setCommand(int command, const std::string& drive = "", std::int32_t value = 0) = 0;
     // Opens, places and starts the film. Returns the open command's outcome
     // (callers that follow the original design ignore it). Throws OverflowError
     // when where * 1000 does not fit 32 bits, after the open and the placement.

@@ -29,6 +29,8 @@ std::string Hex(std::int32_t value) {
 
 bool Failed(std::int32_t result) { return result < 0; }
 
+constexpr std::int32_t kStatePlaying = 2;  // MFP_MEDIAPLAYER_STATE_PLAYING
+
 }  // namespace
 
 EngineChoice ParseEngineChoice(const std::string& value) {
@@ -129,10 +131,30 @@ void MfEngine::Restart() {
     Report("restart", OpenAndPlay(0));
 }
 
-void MfEngine::Play() {
-    if (!open_) return;
-    Report("play", api_.Play());
+bool MfEngine::Play() {
+    if (!open_) return false;
+    const bool resuming = paused_;
     paused_ = false;
+    const std::int32_t result = api_.Play();
+    if (!resuming) {
+        Report("play", result);
+        return true;
+    }
+    if (!Failed(result) && api_.State() == kStatePlaying) return true;
+    // Accepted yet still paused (Wine): stopped and started again where it was, or from
+    // the start where it cannot seek; a new player where even that does not take.
+    std::int64_t at = 0;
+    api_.Position(at);
+    if (!resumeReported_) DebugLine("film: the player did not go on (" + Hex(result) + "): started again");
+    resumeReported_ = true;
+    api_.Stop();
+    if (at > 0) api_.Seek(at);
+    if (!Failed(api_.Play()) && api_.State() == kStatePlaying) return true;
+    api_.Close();
+    open_ = false;
+    const std::int32_t reopened = OpenAndPlay(static_cast<std::int32_t>(at));
+    Report("resume", reopened);
+    return !Failed(reopened);
 }
 
 void MfEngine::Pause() {
@@ -185,7 +207,7 @@ std::int32_t MfEngine::LengthMs() {
 
 std::string MfEngine::Mode() {
     switch (open_ ? api_.State() : 0) {
-        case 2: return "playing";
+        case kStatePlaying: return "playing";
         case 3: return "paused";
         case 1: return "stopped";
         default: return std::string();

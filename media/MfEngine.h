@@ -53,7 +53,8 @@ public:
                        std::int32_t height, std::int32_t from_ms);
     // From the start again, as the loop and Play do with an open film.
     void Restart();
-    void Play();
+    // false when a paused film could not be made to go on: it is then closed.
+    bool Play();
     void Pause();
     void Stop();
     void Close();
@@ -85,6 +86,7 @@ private:
     bool armed_ = false;  // seen short of its end since the last start
     bool muted_ = false;
     bool muteReported_ = false;
+    bool resumeReported_ = false;
     bool withoutAudio_ = false;
     std::string path_;
     Hwnd parent_ = 0;

@@ -44,6 +44,7 @@ namespace {
 
 constexpr char kFilmClass[] = "MevraFilm";
 constexpr DWORD kOpenTimeoutMs = 15000;     // a slow disk, a first decoder load
+constexpr DWORD kResumeTimeoutMs = 3000;    // a resume takes a frame or two
 constexpr ULONG kMfVersion = 0x00020070;    // MF_VERSION of the Windows 7 SDK
 constexpr LONGLONG kUnitsPerMs = 10000;     // 100-ns units
 constexpr std::size_t kProbeBytes = 262144;  // each end of the file
@@ -123,6 +124,9 @@ public:
                 break;
             case MFP_EVENT_TYPE_PLAYBACK_ENDED: ended = true; break;
             case MFP_EVENT_TYPE_PLAY:
+                played = true;
+                playResult = event->hrEvent;
+                [[fallthrough]];
             case MFP_EVENT_TYPE_PAUSE:
             case MFP_EVENT_TYPE_STOP:
             case MFP_EVENT_TYPE_POSITION_SET:
@@ -143,6 +147,8 @@ public:
     bool itemSet = false;
     HRESULT itemResult = S_OK;
     bool ended = false;
+    bool played = false;
+    HRESULT playResult = S_OK;
 
 private:
     ULONG refs_ = 1;
@@ -193,9 +199,14 @@ public:
         }
     }
 
+    // A resume is done once the player says it plays: Wine accepts it and stays paused.
     std::int32_t Play() override {
-        if (events_) events_->ended = false;
-        return player_ ? Trace("play", player_->Play()) : E_POINTER;
+        if (!player_) return E_POINTER;
+        const bool resuming = State() == MFP_MEDIAPLAYER_STATE_PAUSED;
+        events_->ended = events_->played = false;
+        const HRESULT result = Trace("play", player_->Play());
+        if (FAILED(result) || !resuming) return result;
+        return Trace("playing", WaitFor(events_->played, events_->playResult, kResumeTimeoutMs));
     }
     std::int32_t Pause() override { return player_ ? Trace("pause", player_->Pause()) : E_POINTER; }
     std::int32_t Stop() override { return player_ ? Trace("stop", player_->Stop()) : E_POINTER; }
@@ -249,7 +260,7 @@ public:
 private:
     HRESULT OpenPlayer(const std::string& path_utf8, Hwnd parent, std::int32_t width, std::int32_t height,
                        bool without_audio);
-    HRESULT WaitForItem();
+    HRESULT WaitFor(const bool& done, const HRESULT& result, DWORD timeout_ms);
     void LeaveOutSound(IMFPMediaItem* item);
 
     template <typename Get>
@@ -338,7 +349,7 @@ HRESULT Win32FilmPlayerApi::OpenPlayer(const std::string& path_utf8, Hwnd parent
         if (without_audio) LeaveOutSound(item);
         events_->itemSet = false;
         result = Trace("set item", player_->SetMediaItem(item));
-        if (SUCCEEDED(result)) result = Trace("item set", WaitForItem());
+        if (SUCCEEDED(result)) result = Trace("item set", WaitFor(events_->itemSet, events_->itemResult, kOpenTimeoutMs));
         // Without a sound device, the picture alone.
         if (result != MF_E_NO_AUDIO_PLAYBACK_DEVICE || without_audio || retried) break;
         without_audio = retried = true;
@@ -347,11 +358,12 @@ HRESULT Win32FilmPlayerApi::OpenPlayer(const std::string& path_utf8, Hwnd parent
     return result;
 }
 
-// Serves only MFPlay's own windows meanwhile: the program's must not run ahead of the open.
-HRESULT Win32FilmPlayerApi::WaitForItem() {
+// Serves only MFPlay's own windows meanwhile: the program's must not run ahead of
+// the open or the start.
+HRESULT Win32FilmPlayerApi::WaitFor(const bool& done, const HRESULT& result, DWORD timeout_ms) {
     const DWORD start = GetTickCount();
-    while (!events_->itemSet) {
-        if (GetTickCount() - start > kOpenTimeoutMs) return HRESULT_FROM_WIN32(ERROR_TIMEOUT);
+    while (!done) {
+        if (GetTickCount() - start > timeout_ms) return HRESULT_FROM_WIN32(ERROR_TIMEOUT);
         MSG msg;
         bool served = false;
         for (HWND w : eventWindows_)
@@ -366,7 +378,7 @@ HRESULT Win32FilmPlayerApi::WaitForItem() {
             }
         if (!served) MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_POSTMESSAGE | QS_SENDMESSAGE);
     }
-    return events_->itemResult;
+    return result;
 }
 
 // Stream types are not among an item's attributes everywhere (Wine): every stream but

@@ -171,8 +171,10 @@ void Form1::mnuPlay_Click() {
     // The user's commands win over a covered desktop; the next tick pauses again if need be.
     coverPaused_ = false;
     if (m_blnPaused) {
-        Attempt("Play: resume", [&] { p_.media.setCommand(kCmdResume); });
+        bool going = true;
+        Attempt("Play: resume", [&] { going = p_.media.setCommand(kCmdResume); });
         m_blnPaused = false;
+        if (!going) StopFilm();  // the film is lost: the shell must not show it playing
         return;
     }
     if (filmname.empty()) return;
@@ -282,7 +284,7 @@ void Form1::CheckCovered() {
         coverPaused_ = true;
     } else if (!covered && coverPaused_) {
         coverPaused_ = false;
-        if (!m_blnPaused) p_.media.setCommand(kCmdResume);
+        if (!m_blnPaused && !p_.media.setCommand(kCmdResume)) StopFilm();
     }
 }
 

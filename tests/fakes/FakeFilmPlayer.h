@@ -20,6 +20,8 @@ public:
         if (result == no_audio_result && without_audio) result = 0;
         open = result >= 0;
         ended = false;
+        state = 1;
+        stuck_after_pause = stuck_after_stop = false;  // a new player is a sound one
         if (open) position = 0;
         return result;
     }
@@ -27,9 +29,18 @@ public:
         calls.push_back("Close");
         open = false;
     }
-    std::int32_t Play() override { return Call("Play", 0); }
-    std::int32_t Pause() override { return Call("Pause", 0); }
-    std::int32_t Stop() override { return Call("Stop", 0); }
+    std::int32_t Play() override {
+        if (!(stuck_after_pause && state == 3) && !(stuck_after_stop && state == 1)) state = 2;
+        return Call("Play", 0);
+    }
+    std::int32_t Pause() override {
+        state = 3;
+        return Call("Pause", 0);
+    }
+    std::int32_t Stop() override {
+        state = 1;
+        return Call("Stop", 0);
+    }
     std::int32_t Position(std::int64_t& ms) override {
         ms = position;
         return 0;
@@ -44,7 +55,7 @@ public:
         return r;
     }
     std::int32_t SetMute(bool mute) override { return Call(mute ? "Mute" : "Unmute", mute_result); }
-    std::int32_t State() override { return open ? 2 : 0; }
+    std::int32_t State() override { return open ? state : 0; }
     std::int32_t Place(std::int32_t w, std::int32_t h) override {
         return Call("Place " + std::to_string(w) + "x" + std::to_string(h), 0);
     }
@@ -67,6 +78,9 @@ public:
     std::string codec;
     bool open = false;
     bool ended = false;
+    bool stuck_after_pause = false;  // Play after Pause is accepted and changes nothing
+    bool stuck_after_stop = false;   // and so after Stop
+    std::int32_t state = 0;
     std::vector<std::string> calls;
 
 private:

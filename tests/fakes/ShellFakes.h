@@ -48,12 +48,13 @@ public:
         Log("Filename " + f);
     }
     std::string FilenameUtf8() const override { return realPath; }
-    void setCommand(int cmd, const std::string& = "", std::int32_t = 0) override {
+    bool setCommand(int cmd, const std::string& = "", std::int32_t = 0) override {
         Log("setCommand " + std::to_string(cmd));
         if (cmd == 5) {
             openHoldsAlias = false;
             loaded.clear();
         }
+        return true;
     }
     OpenResult PlayMEDIAFILE(std::int32_t where = 0) override {
         Log("PlayMEDIAFILE " + std::to_string(where));

@@ -204,6 +204,41 @@ TEST_F(MfFilmTest, CommandsGoToTheFilmAndCloseLeavesNothingOpen) {
     EXPECT_EQ(mci.Commands().back(), "stop MYPLAYER");
 }
 
+TEST_F(MfFilmTest, AResumeThatDoesNotTakeStartsTheFilmAgain) {
+    struct Case {
+        std::int32_t seek;
+        bool stuck, reopens;
+        std::vector<std::string> calls;
+        bool going;
+    };
+    const std::string open = "Open C:\\F\\CLIP.MP4 65556 800x600";
+    const std::vector<std::string> again = {"Pause", "Play", "Stop", "Seek 2500", "Play"};
+    std::vector<std::string> renewed = again, lost = again;
+    renewed.insert(renewed.end(), {"Close", open, "Seek 2500", "Play"});
+    lost.insert(lost.end(), {"Close", open});
+    const Case cases[] = {
+        {0, false, true, again, true},
+        {hr::kNotImplemented, false, true, again, true},  // from the start
+        {0, true, true, renewed, true},
+        {0, true, false, lost, false},
+    };
+    for (const Case& c : cases) {
+        mfApi.open_result = 0;
+        player.setCommand(kCmdClose);
+        ASSERT_EQ(player.PlayMEDIAFILE().code, 0u);
+        mfApi.calls.clear();
+        mfApi.stuck_after_pause = true;
+        mfApi.stuck_after_stop = c.stuck;
+        mfApi.seek_result = c.seek;
+        mfApi.position = 2500;
+        player.setCommand(kCmdPause);
+        mfApi.open_result = c.reopens ? 0 : hr::kFileNotFound;
+        EXPECT_EQ(player.setCommand(kCmdResume), c.going);
+        EXPECT_EQ(mfApi.calls, c.calls);
+        EXPECT_EQ(engine.Mode(), c.going ? "playing" : "");
+    }
+}
+
 TEST_F(MfFilmTest, AReplacedLayerGetsTheFilmAtItsPosition) {
     sys.window_rects[70000] = Rect{0, 0, 1024, 768};
     player.SethwndParent(70000);
