@@ -26,6 +26,18 @@ LONG Checked(const char* call, const std::string& name, LONG rc) {
     return rc;
 }
 
+// Either form of RegQueryValueEx, with the caller's type and size passed in and out.
+template <typename Call>
+LONG QueryInto(const char* call, const std::string& name, std::uint32_t& type, std::uint32_t& size,
+               Call query) {
+    DWORD t = 0;
+    DWORD sz = size;
+    const LONG rc = Checked(call, name, query(&t, &sz));
+    type = t;
+    size = sz;
+    return rc;
+}
+
 }  // namespace
 
 HKEY HiveToHkey(std::uint32_t hive) {
@@ -77,13 +89,9 @@ std::int32_t Win32Registry::QueryValue(Key key, const std::string& name, std::ui
                                        std::uint8_t* data, std::uint32_t& size) {
     HKEY h = Find(key);
     if (h == nullptr) return ERROR_INVALID_HANDLE;
-    DWORD t = 0;
-    DWORD sz = size;
-    const LONG rc = Checked("RegQueryValueExA", name,
-                            RegQueryValueExA(h, name.c_str(), nullptr, &t, data, &sz));
-    type = t;
-    size = sz;
-    return rc;
+    return QueryInto("RegQueryValueExA", name, type, size, [&](DWORD* t, DWORD* sz) {
+        return RegQueryValueExA(h, name.c_str(), nullptr, t, data, sz);
+    });
 }
 
 std::int32_t Win32Registry::SetValue(Key key, const std::string& name, std::uint32_t type,
@@ -98,13 +106,9 @@ std::int32_t Win32Registry::QueryValueWide(Key key, const std::string& name, std
     HKEY h = Find(key);
     if (h == nullptr) return ERROR_INVALID_HANDLE;
     const Wide wide_name = Terminated(Widen(name, CP_ACP));
-    DWORD t = 0;
-    DWORD sz = size;
-    const LONG rc = Checked("RegQueryValueExW", name,
-                            RegQueryValueExW(h, wide_name.data(), nullptr, &t, data, &sz));
-    type = t;
-    size = sz;
-    return rc;
+    return QueryInto("RegQueryValueExW", name, type, size, [&](DWORD* t, DWORD* sz) {
+        return RegQueryValueExW(h, wide_name.data(), nullptr, t, data, sz);
+    });
 }
 
 std::int32_t Win32Registry::SetValueWide(Key key, const std::string& name, std::uint32_t type,
