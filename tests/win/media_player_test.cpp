@@ -7,6 +7,7 @@
 #include <string>
 #include "media/Korvane.h"
 #include "media/MediaApiWin.h"
+#include "film_support.h"
 
 namespace mevra {
 namespace {
@@ -14,26 +15,7 @@ namespace {
 constexpr char kDesktopTitle[] = "Program Manager";
 constexpr char kTestClass[] = "MevraMediaTestDesktop";
 
-std::string TestDataPath(const std::string& relative) {
-    const char* dir = std::getenv("MEVRA_TEST_DATA");
-    std::string path = std::string("Z:") + (dir ? dir : "") + "/" + relative;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
 
-// Keeps this thread's windows (the film's included) served while waiting.
-void PumpFor(DWORD ms) {
-    const DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        Sleep(10);
-    } while (GetTickCount() - start < ms);
-}
 
 // Polls until pred holds or timeout_ms passes; the last answer.
 template <typename Pred>

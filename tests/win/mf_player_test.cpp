@@ -12,6 +12,7 @@
 #include "media/Korvane.h"
 #include "media/MediaApiWin.h"
 #include "media/MfPlayerWin.h"
+#include "film_support.h"
 
 namespace mevra {
 namespace {
@@ -45,22 +46,7 @@ DWORD WINAPI Watchdog(void*) {
     }
 }
 
-std::string TestDataPath(const std::string& relative) {
-    const char* dir = std::getenv("MEVRA_TEST_DATA");
-    std::string path = std::string("Z:") + (dir ? dir : "") + "/" + relative;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
 
-void PumpFor(DWORD ms) {
-    const DWORD start = GetTickCount();
-    do {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        Sleep(10);
-    } while (GetTickCount() - start < ms);
-}
 
 template <typename Pred>
 bool WaitFor(DWORD timeout_ms, Pred pred) {
