@@ -14,6 +14,8 @@ trap 'e2e_end' EXIT
 
 fail() {
   echo "FAIL [$E2E_NAME]: $*" >&2
+  [ -f "${E2E_TRACE:-}" ] && cp "$E2E_TRACE" "$E2E_SHOTS/FAIL-$E2E_NAME-trace.log" &&
+    echo "  Mevra's trace: $E2E_SHOTS/FAIL-$E2E_NAME-trace.log" >&2
   import -window root "$E2E_SHOTS/FAIL-$E2E_NAME.png" 2>/dev/null && echo "  screen at failure: $E2E_SHOTS/FAIL-$E2E_NAME.png" >&2
   exit 1
 }
@@ -72,7 +74,15 @@ desktop_up() {
 }
 
 # The X window of the virtual desktop, which takes the keys.
-x_desktop() { xdotool search --name 'Wine desktop' 2>/dev/null | head -n 1; }
+# A search that meets a window closing meanwhile finds nothing: asked again, briefly.
+x_desktop() {
+  local w _
+  for _ in 1 2 3 4 5; do
+    w=$(xdotool search --name 'Wine desktop' 2>/dev/null | head -n 1) || true
+    [ -n "$w" ] && { echo "$w"; return 0; }
+    sleep 0.2
+  done
+}
 key() {
   local w; w=$(x_desktop)
   [ -n "$w" ] && xdotool windowfocus --sync "$w" 2>/dev/null || true
