@@ -13,7 +13,6 @@ KEYS=(ctrl+o shift+Delete shift+Insert ctrl+Left ctrl+Right ctrl+p ctrl+s ctrl+m
 soak_films
 user_wallpaper
 desk_raw() { probe regraw 'Control Panel\Desktop' Wallpaper TileWallpaper WallpaperStyle; }
-original=$(desk_raw)
 dialog_up() { has_window_title 'OPEN MEDIA FILE'; }
 no_dialog() { ! dialog_up; }
 menu_closed() { ! menu_open; }
@@ -49,6 +48,9 @@ gdi_back() {  # gdi_back SETTLED NOW
 counts_match() { [ "$(count_of gdi "$1")" = "$(count_of gdi "$2")" ] && [ "$(count_of user "$1")" = "$(count_of user "$2")" ]; }
 
 desktop_up
+# Read after the desktop is up: probe.exe is a Windows program, and the first one
+# makes the desktop.
+original=$(desk_raw)
 soak_mevra_up
 # Quiet: no dialog or menu left up, the film stopped. Presses of a storm that are still
 # queued each run once afterwards, an Open among them bringing the dialog up again (a

@@ -11,7 +11,6 @@ source "$(dirname "$0")/soak_lib.bash"
 soak_films
 user_wallpaper
 desk_raw() { probe regraw 'Control Panel\Desktop' Wallpaper TileWallpaper WallpaperStyle; }
-original=$(desk_raw)
 bad=$E2E_TMP/bad
 mkdir -p "$bad"
 
@@ -112,6 +111,9 @@ intl_name="Фильм 映画"
 cp "$E2E_FILMS/clip.avi" "$bad/$intl_name.avi"
 
 desktop_up
+# Read after the desktop is up: probe.exe is a Windows program, and the first one
+# makes the desktop.
+original=$(desk_raw)
 soak_mevra_up
 start_counts=$(gui_counts "$MEVRA_PID")
 

@@ -70,6 +70,9 @@ desktop_up() {
   reg_set 'HKCU\Software\Wine\Explorer\Desktops' Default 1024x768
   wstart "$E2E_BUILD/progman.exe" "$@"
   wait_until 30 has_window_class Progman || fail "the stand-in desktop did not start"
+  # A Windows program started earlier in the test made Wine's desktop before the values
+  # above were there: a desktop on the root window, with no taskbar and no tray.
+  [ -n "$(x_desktop)" ] || fail "Wine's desktop is not the virtual one: a Windows program ran before desktop_up"
   sleep 1
 }
 

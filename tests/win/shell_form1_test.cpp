@@ -417,7 +417,17 @@ protected:
     Form1Window window{GetModuleHandleA(nullptr), &hotkeyMedia};
 };
 
+// What the player said, shown when a step of the film's test fails.
+std::vector<std::string> g_filmLines;
+std::string FilmTrace() {
+    std::string all;
+    for (const std::string& line : g_filmLines) all += line + "\n";
+    return all;
+}
+
 TEST_F(Form1OnDesktopTest, FilmPlaysOnTheDesktopAndAnUnplayableOneDoesNot) {
+    g_filmLines.clear();
+    const DebugSink previous = SetDebugSink([](const std::string& line) { g_filmLines.push_back(line); });
     Form1& form = window.form();
     EXPECT_EQ(form.m_hwndDesktop, FromHwnd(desktop));
 
@@ -434,12 +444,13 @@ TEST_F(Form1OnDesktopTest, FilmPlaysOnTheDesktopAndAnUnplayableOneDoesNot) {
     EXPECT_NE(FilmWindowOf(desktop), nullptr);  // the film's window
 
     form.mnuPlay_Click();  // restart of the loaded film is no failure
-    EXPECT_TRUE(form.LoopTimerOn());
+    EXPECT_TRUE(form.LoopTimerOn()) << FilmTrace();
 
     form.mnuStop_Click();
     EXPECT_FALSE(form.LoopTimerOn());
     Pump();
     EXPECT_EQ(GetWindow(desktop, GW_CHILD), nullptr);
+    SetDebugSink(previous);
 }
 
 TEST_F(Form1OnDesktopTest, ExplorerRestartFindsTheNewDesktop) {
