@@ -78,4 +78,10 @@ opens=$(mf_n 'open .*\.mp4\] -> 0x00000000')
 play_mf "$(winpath "$E2E_TMP/фильм 映画.mp4")"
 [ "$(mf_n 'open .*\.mp4\] -> 0x00000000')" -gt "$opens" ] || fail "the Cyrillic and Japanese name did not open"
 grep -a 'Mevra: mf \[open .*\.mp4\]' "$E2E_TRACE" | tail -n 1 | grep -q '?' && fail "the name reached Media Foundation with '?'s"
-note "ok: the MP4 played through Media Foundation, looped, paused and stopped; the non-ANSI name played"
+# Exit while it plays: the player closed and the wallpaper back before the process ends.
+closes=$(mf_n 'close\]')
+probe post "$MEVRA_HWND" 0x111 1015 >/dev/null
+wait_until 20 process_gone "$MEVRA_PID" || fail "Exit did not end Mevra"
+[ "$(mf_n 'close\]')" -gt "$closes" ] || fail "Exit did not close the player"
+wallpaper_is_users "after Exit"
+note "ok: the MP4 played through Media Foundation, looped, paused and stopped; the non-ANSI name played; Exit closed it"
