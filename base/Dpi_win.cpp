@@ -1,5 +1,6 @@
 #include "base/Dpi_win.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "base/LateBound_win.h"
@@ -41,21 +42,12 @@ DpiForMonitorFn MonitorDpiCall() {
     return call;
 }
 
+// The two records differ only in the face name, which comes last.
+static_assert(offsetof(LOGFONTA, lfFaceName) == offsetof(LOGFONTW, lfFaceName));
+
 LOGFONTA Narrowed(const LOGFONTW& w) {
     LOGFONTA a{};
-    a.lfHeight = w.lfHeight;
-    a.lfWidth = w.lfWidth;
-    a.lfEscapement = w.lfEscapement;
-    a.lfOrientation = w.lfOrientation;
-    a.lfWeight = w.lfWeight;
-    a.lfItalic = w.lfItalic;
-    a.lfUnderline = w.lfUnderline;
-    a.lfStrikeOut = w.lfStrikeOut;
-    a.lfCharSet = w.lfCharSet;
-    a.lfOutPrecision = w.lfOutPrecision;
-    a.lfClipPrecision = w.lfClipPrecision;
-    a.lfQuality = w.lfQuality;
-    a.lfPitchAndFamily = w.lfPitchAndFamily;
+    std::memcpy(&a, &w, offsetof(LOGFONTA, lfFaceName));
     WideCharToMultiByte(CP_ACP, 0, w.lfFaceName, -1, a.lfFaceName, LF_FACESIZE, nullptr,
                         nullptr);
     a.lfFaceName[LF_FACESIZE - 1] = '\0';
