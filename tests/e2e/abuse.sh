@@ -29,22 +29,6 @@ cancel_dialog() {
   wait_until 10 no_dialog || fail "the open dialog did not close after its menu did"
 }
 desk_back() { [ "$(desk_raw)" = "$original" ]; }
-# GDI objects by type (probe gditypes) back where they settled, with one allowance: Wine's
-# cache of window DCs (win32u dce.c, at most DCE_CACHE_SIZE = 64 entries, never freed) gains
-# an entry - a DC, the surface every display DC carries and, while it serves a window, that
-# window's visible region - whenever a window is painted and no entry is free, as happens
-# when the menu and the dialog are up at once. So every other type exactly as settled, and
-# DCs and surfaces grown alike, by whole entries, by no more than the cache holds.
-gdi_back() {  # gdi_back SETTLED NOW
-  local t grown
-  for t in memdc bitmap font brush pen extpen palette other; do
-    [ "$(count_of "$t" "$2")" = "$(count_of "$t" "$1")" ] || return 1
-  done
-  grown=$(( $(count_of surface "$2") - $(count_of surface "$1") ))
-  [ "$grown" -ge 0 ] && [ "$grown" -le 64 ] &&
-    [ $(( $(count_of dc "$2") - $(count_of dc "$1") )) = "$grown" ] &&
-    [ $(( $(count_of region "$2") - $(count_of region "$1") )) -le "$grown" ]
-}
 counts_match() { [ "$(count_of gdi "$1")" = "$(count_of gdi "$2")" ] && [ "$(count_of user "$1")" = "$(count_of user "$2")" ]; }
 
 desktop_up

@@ -73,6 +73,22 @@ mci_positions() { mci_log | sed -n 's/^status MYPLAYER position\] -> 0 \[\([0-9]
 gui_counts() { probe gui "$1"; }
 count_of() { sed -n "s/.*\<$1=\([-0-9]*\).*/\1/p" <<<"$2"; }
 
+# GDI objects by type (probe gditypes) back where they settled, with one allowance: Wine's
+# cache of window DCs (win32u dce.c, at most DCE_CACHE_SIZE = 64 entries, never freed) gains
+# an entry - a DC, the surface every display DC carries and, while it serves a window, that
+# window's visible region - whenever a window is painted and no entry is free, as happens
+# when the menu and the dialog are up at once. So every other type exactly as settled, and
+# DCs and surfaces grown alike, by whole entries, by no more than the cache holds.
+gdi_back() {  # gdi_back SETTLED NOW
+  local t grown
+  for t in memdc bitmap font brush pen extpen palette other; do
+    [ "$(count_of "$t" "$2")" = "$(count_of "$t" "$1")" ] || return 1
+  done
+  grown=$(( $(count_of surface "$2") - $(count_of surface "$1") ))
+  [ "$grown" -ge 0 ] && [ "$grown" -le 64 ] &&
+    [ $(( $(count_of dc "$2") - $(count_of dc "$1") )) = "$grown" ] &&
+    [ $(( $(count_of region "$2") - $(count_of region "$1") )) -le "$grown" ]
+}
 # The three wallpaper values as one line, to compare with the user's originals.
 wallpaper_values() {
   local desk='HKCU\Control Panel\Desktop'
